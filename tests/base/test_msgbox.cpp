@@ -1,0 +1,32 @@
+#include "base/MsgBox.h"
+
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+#include "base/errors.h"
+
+using namespace hoxa;
+
+TEST(AppErrorBox, FullStopRule)
+{
+    EXPECT_EQ(AppErrorText("File not found"), "File not found.");
+    EXPECT_EQ(AppErrorText("Done."), "Done.");
+    EXPECT_EQ(AppErrorText("a,"), "a,");      // ',' lies below '.'
+    EXPECT_EQ(AppErrorText("x に書き込めません"), "x に書き込めません.");
+    EXPECT_EQ(AppErrorText(""), "");
+}
+
+TEST(AppErrorBox, GuardedShowsTheErrorAndSwallowsIt)
+{
+    std::vector<std::pair<BoxKind, std::string>> shown;
+    SetMessageBoxHook([&](BoxKind k, const std::string& t) {
+        shown.emplace_back(k, t);
+        return true;
+    });
+    Guarded(nullptr, [] { throw EInOutError("File not found"); });
+    Guarded(nullptr, [] {});
+    SetMessageBoxHook(nullptr);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].first, BoxKind::Error);
+    EXPECT_EQ(shown[0].second, "File not found.");
+}
