@@ -1,0 +1,1 @@
+target_sources(hoxa_core PRIVATE Settings.cpp SenderSlot.cpp)

@@ -1,0 +1,1 @@
+target_sources(hoxa_core PRIVATE HalfWidth.cpp Transfer.cpp)

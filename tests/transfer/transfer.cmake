@@ -1,0 +1,1 @@
+hoxa_gtest(test_halfwidth SOURCES test_halfwidth.cpp)
