@@ -1,1 +1,1 @@
-target_sources(hoxa_core PRIVATE HalfWidth.cpp Transfer.cpp)
+target_sources(hoxa_core PRIVATE HalfWidth.cpp Transfer.cpp TransferSteps.cpp)
