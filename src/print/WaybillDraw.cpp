@@ -1,0 +1,46 @@
+#include "print/WaybillDraw.h"
+
+#include "base/Codec.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPointF>
+
+namespace hoxa {
+
+QFont WaybillFont(WaybillFace face, int points, int dpiY)
+{
+    QFont font(ToQString(FaceName(face)));
+    font.setStyleStrategy(QFont::PreferDefault);
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    // Windows sizes a font in whole pixels of the device (MulDiv rounding).
+    const long long px = (static_cast<long long>(points) * dpiY + 36) / 72;
+    font.setPixelSize(px > 0 ? static_cast<int>(px) : 1);
+    return font;
+}
+
+void DrawWaybill(QPainter& painter, const std::vector<WaybillItem>& items)
+{
+    const int dpiY = painter.device() ? painter.device()->logicalDpiY() : 72;
+    painter.save();
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::white);
+    painter.setBackground(Qt::white);
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    for (const WaybillItem& item : items) {
+        if (item.text.empty()) continue;
+        const QFont font = WaybillFont(item.face, item.points, dpiY);
+        painter.setFont(font);
+        // Position is the top-left of the character cell: baseline = top + ascent.
+        const QFontMetricsF fm(font, painter.device());
+        painter.drawText(QPointF(static_cast<qreal>(item.x),
+                                 static_cast<qreal>(item.y) + fm.ascent()),
+                         ToQString(item.text));
+    }
+    painter.restore();
+}
+
+}  // namespace hoxa
