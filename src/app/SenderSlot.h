@@ -13,12 +13,14 @@ using SenderLines = std::array<std::string, 5>;
 std::string SlotPath(const std::string& dir, int k);
 
 // Reads the first five lines (LF or CR LF; a lone CR is dropped; a short file
-// reads as empty lines).  A missing file raises EInOutError("File not found"),
-// another read failure EInOutError with the system's text.
+// reads as empty lines; nothing after the fifth line is read).  A missing file
+// raises EInOutError("File not found"), another failure EInOutError with a plain
+// text ("File access denied", "Path not found", ...: see FileErrorText).
 SenderLines ReadSlot(const std::string& path);
 
 // Writes the five lines through a temporary file in the same folder renamed over
 // the slot file, so that a failed write leaves the old file; raises EInOutError.
+// A CR or LF inside a line is written as a blank (it would shift the later lines).
 void WriteSlot(const std::string& path, const SenderLines& lines);
 
 }  // namespace hoxa

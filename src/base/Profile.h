@@ -8,6 +8,8 @@
 
 namespace hoxa {
 
+// path is a file-system path (local 8-bit bytes, not CP932); sections, keys and
+// values are CP932.  Every call reads the file afresh: nothing is cached.
 class ProfileFile {
 public:
     explicit ProfileFile(std::string path);
@@ -17,7 +19,9 @@ public:
     // The value of key in section, or def when the file, section or key is missing.
     // Names match case-insensitively, blanks and tabs at both ends ignored; blanks,
     // tabs and Ctrl-Z at both ends of the value are dropped, then one pair of
-    // enclosing quotes; at most 2047 bytes.
+    // enclosing quotes; at most 2047 bytes (never half a double-byte character).
+    // Lines end at CR LF, LF or a lone CR; lines without "=" are never keys, a
+    // "[" line without "]" is no section; only the first section of a name counts.
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view def) const;
 
@@ -25,7 +29,12 @@ public:
     // hexadecimal after "$"; a value that is not a number gives def.
     int ReadInteger(std::string_view section, std::string_view key, int def) const;
 
-    // Writes one key; raises EIniFileException ("%s に書き込めません") on failure.
+    // Writes one key; raises EIniFileException ("%s に書き込めません", the full path
+    // for %s) on failure, the file then unchanged.  An existing key gets the new
+    // value in place (its spelling kept); a new key goes after the last non-blank
+    // line of its section; a new section is added at the end of the file.  The
+    // same value again leaves the file untouched.  CR and LF in names and values
+    // are written as blanks.  Lines the write does not touch keep their bytes.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, long long value);
 

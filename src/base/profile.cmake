@@ -1,1 +1,1 @@
-target_sources(hoxa_core PRIVATE Profile.cpp)
+target_sources(hoxa_core PRIVATE Profile.cpp AtomicFile.cpp)
