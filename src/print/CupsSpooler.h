@@ -1,0 +1,45 @@
+// The spooler over libcups: printers and the default from the destination list,
+// papers, paper sources and resolutions from the printer's PPD (PageSize,
+// InputSlot, Resolution) or, without a PPD, from its IPP attributes.  CUPS has
+// no hidden printers and no scale.  An unreachable server or no printer is an
+// empty list.
+#pragma once
+
+#include "print/Spooler.h"
+
+#include <memory>
+
+namespace hoxa {
+
+class CupsSpooler : public Spooler {
+public:
+    CupsSpooler();
+    ~CupsSpooler() override;
+
+    std::vector<PrinterEntry> EnumPrinters() override;
+    std::string DefaultPrinter() override;
+    std::vector<std::string> EnumPorts() override;
+    std::optional<std::vector<PaperEntry>> Papers(const std::string& printer) override;
+    std::optional<std::vector<BinEntry>> Bins(const std::string& printer) override;
+    std::vector<Resolution> Resolutions(const std::string& printer) override;
+    int MaxCopies(const std::string& printer) override;
+    DevMode DefaultDevMode(const std::string& printer) override;
+    PrinterDetails Details(const std::string& printer) override;
+    PageGeometry Geometry(const std::string& printer, const DevMode& mode) override;
+    void SubmitJob(const std::string& printer, const std::string& title,
+                   const std::string& pdfPath, const DevMode& mode) override;
+
+    // Forgets what was read about the printers (the next call asks CUPS again).
+    void Flush();
+
+    // Paper number of a PPD size name ("A4" -> 9); 0 when it is no standard size.
+    static int StandardPaperNumber(const std::string& ppdName);
+    // Bin number of an InputSlot keyword ("Tractor" -> 8); 0 when not standard.
+    static int StandardBinNumber(const std::string& keyword);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+}  // namespace hoxa
