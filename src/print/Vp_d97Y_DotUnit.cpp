@@ -31,9 +31,12 @@ void TVp_d97_Dot::DrawPage(QPainter& painter, const WaybillRecord& rec)
 void TVp_d97_Dot::SLIP97_Prn(const WaybillRecord& rec)
 {
     const std::vector<WaybillItem> items = ComputeWaybillLayout(rec);
-    QPainter* canvas = VpPrinter().GetCanvas();
+    TVpPrinter& printer = VpPrinter();
+    QPainter* canvas = printer.GetCanvas();
     if (!canvas) throw EPrinter("TVp_d97_Dot.SLIP97_Prn: No print job is open");
-    DrawWaybill(*canvas, items);
+    // Fonts are sized at the device's own resolution; the canvas is in its dots.
+    const Resolution dpi = printer.GetPixelsPerInch();
+    DrawWaybill(*canvas, items, dpi.x, dpi.y);
 }
 
 TVp_d97_Dot& Vp_d97_Dot()

@@ -8,9 +8,11 @@
 #include <QPainter>
 #include <QPointF>
 
+#include <algorithm>
+
 namespace hoxa {
 
-QFont WaybillFont(WaybillFace face, int points, int dpiY)
+QFont WaybillFont(WaybillFace face, int points, int dpiX, int dpiY)
 {
     QFont font(ToQString(FaceName(face)));
     font.setStyleStrategy(QFont::PreferDefault);
@@ -19,12 +21,21 @@ QFont WaybillFont(WaybillFace face, int points, int dpiY)
     // Windows sizes a font in whole pixels of the device (MulDiv rounding).
     const long long px = (static_cast<long long>(points) * dpiY + 36) / 72;
     font.setPixelSize(px > 0 ? static_cast<int>(px) : 1);
+    if (dpiX > 0 && dpiY > 0 && dpiX != dpiY) {
+        const long long stretch = (100LL * dpiX + dpiY / 2) / dpiY;
+        font.setStretch(static_cast<int>(std::clamp(stretch, 1LL, 4000LL)));
+    }
     return font;
 }
 
 void DrawWaybill(QPainter& painter, const std::vector<WaybillItem>& items)
 {
-    const int dpiY = painter.device() ? painter.device()->logicalDpiY() : 72;
+    const QPaintDevice* dev = painter.device();
+    DrawWaybill(painter, items, dev ? dev->logicalDpiX() : 72, dev ? dev->logicalDpiY() : 72);
+}
+
+void DrawWaybill(QPainter& painter, const std::vector<WaybillItem>& items, int dpiX, int dpiY)
+{
     painter.save();
     painter.setPen(Qt::black);
     painter.setBrush(Qt::white);
@@ -32,7 +43,7 @@ void DrawWaybill(QPainter& painter, const std::vector<WaybillItem>& items)
     painter.setBackgroundMode(Qt::OpaqueMode);
     for (const WaybillItem& item : items) {
         if (item.text.empty()) continue;
-        const QFont font = WaybillFont(item.face, item.points, dpiY);
+        const QFont font = WaybillFont(item.face, item.points, dpiX, dpiY);
         painter.setFont(font);
         // Position is the top-left of the character cell: baseline = top + ascent.
         const QFontMetricsF fm(font, painter.device());

@@ -63,13 +63,18 @@ INSTANTIATE_TEST_SUITE_P(Resolutions, LayoutReadBack, ::testing::Values(180, 360
 TEST(LayoutDrawing, FacesResolveToInstalledFontsAtDeviceSize)
 {
     // The Windows names go through the program's substitutions, not to a default.
-    const QFont mincho = WaybillFont(WaybillFace::Mincho, 10, 180);
+    const QFont mincho = WaybillFont(WaybillFace::Mincho, 10, 180, 180);
     EXPECT_EQ(QFontInfo(mincho).family(), QStringLiteral("IPAPMincho"));
     EXPECT_EQ(mincho.pixelSize(), 25);  // 10 pt at 180 dpi
-    const QFont lucida = WaybillFont(WaybillFace::Lucida, 9, 180);
+    const QFont lucida = WaybillFont(WaybillFace::Lucida, 9, 180, 180);
     EXPECT_NE(QFontInfo(lucida).family(), QFontInfo(mincho).family());
     EXPECT_EQ(lucida.pixelSize(), 23);  // 22.5 rounds up
-    EXPECT_EQ(WaybillFont(WaybillFace::Lucida, 14, 360).pixelSize(), 70);
+    EXPECT_EQ(WaybillFont(WaybillFace::Lucida, 14, 360, 360).pixelSize(), 70);
+    EXPECT_EQ(mincho.stretch(), QFont::AnyStretch);
+    // 360 x 180 dots: sized by the vertical resolution, widened by two.
+    const QFont wide = WaybillFont(WaybillFace::Mincho, 10, 360, 180);
+    EXPECT_EQ(wide.pixelSize(), 25);
+    EXPECT_EQ(wide.stretch(), 200);
     EXPECT_FALSE(mincho.bold());
     EXPECT_FALSE(mincho.italic());
 }
