@@ -144,7 +144,8 @@ public:
     // Page and printable area for the paper and orientation of a device mode.
     virtual PageGeometry Geometry(const std::string& printer, const DevMode& mode) = 0;
 
-    // Hands a finished PDF document to the printer as one job named `title`,
+    // Hands a finished PDF document (pdfPath: a local file name) to the printer
+    // as one job named `title`,
     // with the paper, paper source and resolution of `mode`.  Throws on failure.
     virtual void SubmitJob(const std::string& printer, const std::string& title,
                            const std::string& pdfPath, const DevMode& mode) = 0;

@@ -85,6 +85,7 @@ private:
 
     Spooler& spooler_;
     std::vector<std::string> printers_;
+    std::vector<std::uint32_t> attributes_;
     int index_ = -1;
     DevModeHandle mode_;
     std::string title_;
@@ -101,5 +102,7 @@ TPrinter& Printer();
 // Discards the printer object; the next Printer() builds a new one from the
 // spooler's present printer list.
 void DiscardPrinter();
+// The printer object when it exists, else null (does not create it).
+TPrinter* PrinterIfCreated();
 
 }  // namespace hoxa

@@ -156,6 +156,7 @@ private:
     int maxCopies_ = 0;
     int cachedIndex_ = -1;
     bool paperValid_ = false, binValid_ = false, resolutionValid_ = false, copiesValid_ = false;
+    bool portsRead_ = false;
     std::unique_ptr<DevMode> devModeCopy_;
 };
 

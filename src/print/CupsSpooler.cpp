@@ -1,0 +1,517 @@
+#include "print/CupsSpooler.h"
+
+#include <cups/cups.h>
+#include <cups/ppd.h>
+#include <unistd.h>
+
+#include <QString>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+#include <utility>
+
+#include "base/Codec.h"
+#include "print/TPrinter.h"
+
+// The PPD interface is what describes paper sources and printer resolutions of
+// classic drivers; libcups marks it deprecated but still ships it.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+namespace hoxa {
+
+namespace {
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// CUPS speaks UTF-8; the program CP932.
+std::string Utf8ToCp932(const char* text) { return FromQString(QString::fromUtf8(text ? text : "")); }
+std::string Cp932ToUtf8(const std::string& text) { return ToQString(text).toUtf8().toStdString(); }
+
+// A PPD text in the PPD's own encoding, as CP932.
+std::string PpdText(const ppd_file_t* ppd, const char* text) {
+    if (!text) return {};
+    const std::string enc = Lower(ppd && ppd->lang_encoding ? ppd->lang_encoding : "");
+    if (enc == "utf-8" || enc == "utf8") return FromQString(QString::fromUtf8(text));
+    if (enc == "jis83-rksj") return text;  // Shift-JIS already
+    return FromQString(QString::fromLatin1(text));
+}
+
+// Parses "180dpi", "120x60dpi"; false for anything else.
+bool ParseResolution(const char* keyword, Resolution& r) {
+    int x = 0, y = 0;
+    char tail[8] = {};
+    if (std::sscanf(keyword, "%dx%d%7s", &x, &y, tail) == 3 && std::strcmp(tail, "dpi") == 0) {
+    } else if (std::sscanf(keyword, "%d%7s", &x, tail) == 2 && std::strcmp(tail, "dpi") == 0) {
+        y = x;
+    } else {
+        return false;
+    }
+    if (x <= 0 || y <= 0 || x > 32767 || y > 32767) return false;
+    r = Resolution{x, y};
+    return true;
+}
+
+std::string ResolutionKeyword(const Resolution& r) {
+    return r.x == r.y ? std::to_string(r.x) + "dpi"
+                      : std::to_string(r.x) + "x" + std::to_string(r.y) + "dpi";
+}
+
+// Numbers a list of keywords: the standard number where there is one (once),
+// otherwise the next free number from `first`.
+template <class Standard>
+std::vector<std::uint16_t> Number(const std::vector<std::string>& keywords, Standard standard,
+                                  std::uint16_t first) {
+    std::vector<std::uint16_t> numbers;
+    std::set<int> used;
+    int next = first;
+    for (const std::string& k : keywords) {
+        int n = standard(k);
+        if (n == 0 || used.count(n)) {
+            while (used.count(next)) ++next;
+            n = next++;
+        }
+        used.insert(n);
+        numbers.push_back(static_cast<std::uint16_t>(n));
+    }
+    return numbers;
+}
+
+struct PrinterData {
+    bool hasPpd = false;
+    std::vector<PaperEntry> papers;
+    std::vector<std::string> paperKeywords;   // PPD PageSize keyword or PWG media name
+    std::vector<PageGeometry> paperGeometry;  // portrait, points
+    bool hasBins = false;
+    std::vector<BinEntry> bins;
+    std::vector<std::string> binKeywords;     // InputSlot keyword or media-source value
+    std::vector<Resolution> resolutions;
+    int maxCopies = 0;
+    DevMode defaults;
+};
+
+struct Dest {
+    std::string cupsName;  // UTF-8
+    std::string name;      // CP932
+    bool isDefault = false;
+    std::map<std::string, std::string> options;
+};
+
+}  // namespace
+
+struct CupsSpooler::Impl {
+    bool loaded = false;
+    std::vector<Dest> dests;
+    std::map<std::string, PrinterData> cache;  // by CP932 name
+
+    void LoadDests() {
+        cups_dest_t* list = nullptr;
+        const int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &list);
+        dests.clear();
+        for (int i = 0; i < n; ++i) {
+            if (list[i].instance) continue;  // lpoptions instances are not printers
+            Dest d;
+            d.cupsName = list[i].name;
+            d.name = Utf8ToCp932(list[i].name);
+            d.isDefault = list[i].is_default != 0;
+            for (int j = 0; j < list[i].num_options; ++j)
+                d.options[list[i].options[j].name] = list[i].options[j].value;
+            dests.push_back(std::move(d));
+        }
+        cupsFreeDests(n, list);
+        loaded = true;
+        cache.clear();
+    }
+
+    const Dest* Find(const std::string& name) {
+        if (!loaded) LoadDests();
+        for (const Dest& d : dests)
+            if (d.name == name) return &d;
+        return nullptr;
+    }
+
+    std::string CupsName(const std::string& name) {
+        const Dest* d = Find(name);
+        return d ? d->cupsName : Cp932ToUtf8(name);
+    }
+
+    PrinterData& Data(const std::string& name);
+    void ReadPpd(ppd_file_t* ppd, PrinterData& data);
+    void ReadIpp(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterData& data);
+};
+
+static int StandardPaper(const std::string& keyword) {
+    const std::string base = keyword.substr(0, keyword.find('.'));
+    return CupsSpooler::StandardPaperNumber(base);
+}
+
+static int StandardBin(const std::string& keyword) { return CupsSpooler::StandardBinNumber(keyword); }
+
+void CupsSpooler::Impl::ReadPpd(ppd_file_t* ppd, PrinterData& data) {
+    data.hasPpd = true;
+    if (ppd_option_t* o = ppdFindOption(ppd, "PageSize")) {
+        for (int i = 0; i < o->num_choices; ++i) {
+            const ppd_choice_t& c = o->choices[i];
+            if (std::strcmp(c.choice, "Custom") == 0) continue;  // the variable-size entry
+            data.paperKeywords.push_back(c.choice);
+            PaperEntry e;
+            e.name = PpdText(ppd, c.text[0] ? c.text : c.choice);
+            data.papers.push_back(e);
+            PageGeometry g;
+            if (ppd_size_t* s = ppdPageSize(ppd, c.choice)) {
+                g.width = s->width;
+                g.height = s->length;
+                g.left = s->left;
+                g.top = s->length - s->top;
+                g.printableWidth = s->right - s->left;
+                g.printableHeight = s->top - s->bottom;
+            }
+            data.paperGeometry.push_back(g);
+        }
+        const auto numbers = Number(data.paperKeywords, StandardPaper, DMPAPER_USER);
+        for (std::size_t i = 0; i < numbers.size(); ++i) data.papers[i].number = numbers[i];
+    }
+    if (ppd_option_t* o = ppdFindOption(ppd, "InputSlot")) {
+        data.hasBins = true;
+        for (int i = 0; i < o->num_choices; ++i) {
+            data.binKeywords.push_back(o->choices[i].choice);
+            BinEntry e;
+            e.name = PpdText(ppd, o->choices[i].text[0] ? o->choices[i].text : o->choices[i].choice);
+            data.bins.push_back(e);
+        }
+        const auto numbers = Number(data.binKeywords, StandardBin, DMBIN_USER);
+        for (std::size_t i = 0; i < numbers.size(); ++i) data.bins[i].number = numbers[i];
+    }
+    Resolution def{};
+    if (ppd_option_t* o = ppdFindOption(ppd, "Resolution")) {
+        for (int i = 0; i < o->num_choices; ++i) {
+            Resolution r;
+            if (ParseResolution(o->choices[i].choice, r)) data.resolutions.push_back(r);
+        }
+        if (ppd_choice_t* m = ppdFindMarkedChoice(ppd, "Resolution")) ParseResolution(m->choice, def);
+    }
+    if (def.x == 0) {
+        if (ppd_attr_t* a = ppdFindAttr(ppd, "DefaultResolution", nullptr); a && a->value)
+            ParseResolution(a->value, def);
+    }
+    if (data.resolutions.empty() && def.x > 0) data.resolutions.push_back(def);
+    if (def.x == 0 && !data.resolutions.empty()) def = data.resolutions.front();
+
+    DevMode& m = data.defaults;
+    m.fields = DM_ORIENTATION | DM_COPIES;
+    if (def.x > 0) {
+        m.fields |= DM_PRINTQUALITY | DM_YRESOLUTION;
+        m.printQuality = static_cast<std::int16_t>(def.x);
+        m.yResolution = static_cast<std::int16_t>(def.y);
+    }
+    if (!data.papers.empty()) {
+        m.fields |= DM_PAPERSIZE;
+        m.paperSize = static_cast<std::int16_t>(data.papers.front().number);
+        if (ppd_choice_t* c = ppdFindMarkedChoice(ppd, "PageSize")) {
+            for (std::size_t i = 0; i < data.paperKeywords.size(); ++i)
+                if (data.paperKeywords[i] == c->choice) m.paperSize = static_cast<std::int16_t>(data.papers[i].number);
+        }
+    }
+    if (data.hasBins) {
+        m.fields |= DM_DEFAULTSOURCE;
+        if (!data.bins.empty()) m.defaultSource = static_cast<std::int16_t>(data.bins.front().number);
+        if (ppd_choice_t* c = ppdFindMarkedChoice(ppd, "InputSlot")) {
+            for (std::size_t i = 0; i < data.binKeywords.size(); ++i)
+                if (data.binKeywords[i] == c->choice) m.defaultSource = static_cast<std::int16_t>(data.bins[i].number);
+        }
+    }
+}
+
+void CupsSpooler::Impl::ReadIpp(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterData& data) {
+    const int count = cupsGetDestMediaCount(http, dest, info, 0);
+    for (int i = 0; i < count; ++i) {
+        cups_size_t size;
+        if (!cupsGetDestMediaByIndex(http, dest, info, i, 0, &size)) continue;
+        const pwg_media_t* pwg = pwgMediaForPWG(size.media);
+        data.paperKeywords.push_back(size.media);
+        PaperEntry e;
+        e.name = (pwg && pwg->ppd) ? pwg->ppd : size.media;
+        data.papers.push_back(e);
+        PageGeometry g;
+        const double k = 72.0 / 2540.0;
+        g.width = size.width * k;
+        g.height = size.length * k;
+        g.left = size.left * k;
+        g.top = size.top * k;
+        g.printableWidth = (size.width - size.left - size.right) * k;
+        g.printableHeight = (size.length - size.top - size.bottom) * k;
+        data.paperGeometry.push_back(g);
+    }
+    std::vector<std::string> ppdNames;
+    for (const std::string& media : data.paperKeywords) {
+        const pwg_media_t* pwg = pwgMediaForPWG(media.c_str());
+        ppdNames.push_back(pwg && pwg->ppd ? pwg->ppd : "");
+    }
+    const auto numbers = Number(ppdNames, StandardPaper, DMPAPER_USER);
+    for (std::size_t i = 0; i < numbers.size(); ++i) data.papers[i].number = numbers[i];
+
+    if (ipp_attribute_t* a = cupsFindDestSupported(http, dest, info, "media-source")) {
+        data.hasBins = true;
+        for (int i = 0; i < ippGetCount(a); ++i) {
+            const char* v = ippGetString(a, i, nullptr);
+            if (!v) continue;
+            data.binKeywords.push_back(v);
+            data.bins.push_back(BinEntry{0, v});
+        }
+        const auto binNumbers = Number(data.binKeywords, StandardBin, DMBIN_USER);
+        for (std::size_t i = 0; i < binNumbers.size(); ++i) data.bins[i].number = binNumbers[i];
+    }
+    if (ipp_attribute_t* a = cupsFindDestSupported(http, dest, info, "printer-resolution")) {
+        for (int i = 0; i < ippGetCount(a); ++i) {
+            int y = 0;
+            ipp_res_t units;
+            const int x = ippGetResolution(a, i, &y, &units);
+            if (units == IPP_RES_PER_INCH && x > 0 && y > 0 && x <= 32767 && y <= 32767)
+                data.resolutions.push_back(Resolution{x, y});
+        }
+    }
+    Resolution def = data.resolutions.empty() ? Resolution{} : data.resolutions.front();
+    if (ipp_attribute_t* a = cupsFindDestDefault(http, dest, info, "printer-resolution")) {
+        int y = 0;
+        ipp_res_t units;
+        const int x = ippGetResolution(a, 0, &y, &units);
+        if (units == IPP_RES_PER_INCH && x > 0 && y > 0 && x <= 32767 && y <= 32767) def = Resolution{x, y};
+    }
+
+    DevMode& m = data.defaults;
+    m.fields = DM_ORIENTATION | DM_COPIES;
+    if (def.x > 0) {
+        m.fields |= DM_PRINTQUALITY | DM_YRESOLUTION;
+        m.printQuality = static_cast<std::int16_t>(def.x);
+        m.yResolution = static_cast<std::int16_t>(def.y);
+    }
+    if (!data.papers.empty()) {
+        m.fields |= DM_PAPERSIZE;
+        m.paperSize = static_cast<std::int16_t>(data.papers.front().number);
+        cups_size_t size;
+        if (cupsGetDestMediaDefault(http, dest, info, 0, &size)) {
+            for (std::size_t i = 0; i < data.paperKeywords.size(); ++i)
+                if (data.paperKeywords[i] == size.media) m.paperSize = static_cast<std::int16_t>(data.papers[i].number);
+        }
+    }
+    if (data.hasBins) {
+        m.fields |= DM_DEFAULTSOURCE;
+        if (!data.bins.empty()) m.defaultSource = static_cast<std::int16_t>(data.bins.front().number);
+        if (ipp_attribute_t* a = cupsFindDestDefault(http, dest, info, "media-source")) {
+            const char* v = ippGetString(a, 0, nullptr);
+            for (std::size_t i = 0; v && i < data.binKeywords.size(); ++i)
+                if (data.binKeywords[i] == v) m.defaultSource = static_cast<std::int16_t>(data.bins[i].number);
+        }
+    }
+}
+
+PrinterData& CupsSpooler::Impl::Data(const std::string& name) {
+    if (!loaded) LoadDests();
+    auto it = cache.find(name);
+    if (it != cache.end()) return it->second;
+    PrinterData data;
+    const std::string cupsName = CupsName(name);
+
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, cupsName.c_str(), nullptr);
+    cups_dinfo_t* info = dest ? cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest) : nullptr;
+
+    bool read = false;
+    if (const char* file = cupsGetPPD2(CUPS_HTTP_DEFAULT, cupsName.c_str())) {
+        const std::string path = file;
+        ppd_file_t* ppd = ppdOpenFile(path.c_str());
+        ::unlink(path.c_str());
+        if (ppd) {
+            ppdMarkDefaults(ppd);
+            if (dest) cupsMarkOptions(ppd, dest->num_options, dest->options);
+            ReadPpd(ppd, data);
+            ppdClose(ppd);
+            read = true;
+        }
+    }
+    if (!read && dest && info) ReadIpp(CUPS_HTTP_DEFAULT, dest, info, data);
+
+    if (dest && info) {
+        if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "copies")) {
+            int upper = 0;
+            ippGetRange(a, 0, &upper);
+            data.maxCopies = upper;
+        }
+    }
+    if (info) cupsFreeDestInfo(info);
+    if (dest) cupsFreeDests(1, dest);
+    data.defaults.deviceName = name;
+    return cache.emplace(name, std::move(data)).first->second;
+}
+
+// ---------------------------------------------------------------------------
+
+CupsSpooler::CupsSpooler() : d_(std::make_unique<Impl>()) {}
+CupsSpooler::~CupsSpooler() = default;
+
+void CupsSpooler::Flush() {
+    d_->loaded = false;
+    d_->dests.clear();
+    d_->cache.clear();
+}
+
+std::vector<PrinterEntry> CupsSpooler::EnumPrinters() {
+    d_->LoadDests();  // always ask again: this is how changes are noticed
+    std::vector<PrinterEntry> list;
+    for (const Dest& d : d_->dests) list.push_back(PrinterEntry{d.name, 0});
+    return list;
+}
+
+std::string CupsSpooler::DefaultPrinter() {
+    if (!d_->loaded) d_->LoadDests();
+    for (const Dest& d : d_->dests)
+        if (d.isDefault) return d.name;
+    return {};
+}
+
+std::vector<std::string> CupsSpooler::EnumPorts() {
+    d_->LoadDests();
+    std::vector<std::string> ports;
+    for (const Dest& d : d_->dests) {
+        auto it = d.options.find("device-uri");
+        if (it != d.options.end()) ports.push_back(Utf8ToCp932(it->second.c_str()));
+    }
+    return ports;
+}
+
+std::optional<std::vector<PaperEntry>> CupsSpooler::Papers(const std::string& printer) {
+    const PrinterData& data = d_->Data(printer);
+    if (data.papers.empty()) return std::nullopt;
+    return data.papers;
+}
+
+std::optional<std::vector<BinEntry>> CupsSpooler::Bins(const std::string& printer) {
+    const PrinterData& data = d_->Data(printer);
+    if (!data.hasBins || data.bins.empty()) return std::nullopt;
+    return data.bins;
+}
+
+std::vector<Resolution> CupsSpooler::Resolutions(const std::string& printer) {
+    return d_->Data(printer).resolutions;
+}
+
+int CupsSpooler::MaxCopies(const std::string& printer) { return d_->Data(printer).maxCopies; }
+
+DevMode CupsSpooler::DefaultDevMode(const std::string& printer) { return d_->Data(printer).defaults; }
+
+PrinterDetails CupsSpooler::Details(const std::string& printer) {
+    PrinterDetails details;
+    const Dest* d = d_->Find(printer);
+    if (!d) return details;
+    auto opt = [&](const char* key) -> std::string {
+        auto it = d->options.find(key);
+        return it == d->options.end() ? std::string() : Utf8ToCp932(it->second.c_str());
+    };
+    details.driver = opt("printer-make-and-model");
+    details.port = opt("device-uri");
+    details.location = opt("printer-location");
+    const std::string state = opt("printer-state");
+    if (state == "3") details.status = "待機中";
+    else if (state == "4") details.status = "印刷中";
+    else if (state == "5") details.status = "停止";
+    if (opt("printer-is-accepting-jobs") == "false") {
+        details.status += details.status.empty() ? "" : " ";
+        details.status += "ジョブを受け付けていません";
+    }
+    return details;
+}
+
+PageGeometry CupsSpooler::Geometry(const std::string& printer, const DevMode& mode) {
+    const PrinterData& data = d_->Data(printer);
+    PageGeometry g;
+    bool found = false;
+    for (std::size_t i = 0; i < data.papers.size(); ++i) {
+        if ((mode.fields & DM_PAPERSIZE) && data.papers[i].number == static_cast<std::uint16_t>(mode.paperSize)) {
+            g = data.paperGeometry[i];
+            found = g.width > 0 && g.height > 0;
+            break;
+        }
+    }
+    if (!found) {
+        // A4 without margins when the printer says nothing about its paper.
+        g = PageGeometry{595.0, 842.0, 0, 0, 595.0, 842.0};
+    }
+    if ((mode.fields & DM_ORIENTATION) && mode.orientation == DMORIENT_LANDSCAPE) {
+        const double bottom = g.height - g.top - g.printableHeight;
+        g = PageGeometry{g.height, g.width, bottom, g.left, g.printableHeight, g.printableWidth};
+    }
+    return g;
+}
+
+void CupsSpooler::SubmitJob(const std::string& printer, const std::string& title,
+                            const std::string& pdfPath, const DevMode& mode) {
+    const PrinterData& data = d_->Data(printer);
+    cups_option_t* options = nullptr;
+    int n = 0;
+    if (mode.fields & DM_PAPERSIZE) {
+        for (std::size_t i = 0; i < data.papers.size(); ++i)
+            if (data.papers[i].number == static_cast<std::uint16_t>(mode.paperSize))
+                n = cupsAddOption("media", data.paperKeywords[i].c_str(), n, &options);
+    }
+    if (mode.fields & DM_DEFAULTSOURCE) {
+        for (std::size_t i = 0; i < data.bins.size(); ++i)
+            if (data.bins[i].number == static_cast<std::uint16_t>(mode.defaultSource))
+                n = cupsAddOption(data.hasPpd ? "InputSlot" : "media-source",
+                                  data.binKeywords[i].c_str(), n, &options);
+    }
+    if ((mode.fields & DM_PRINTQUALITY) && mode.printQuality > 0) {
+        Resolution r{mode.printQuality,
+                     (mode.fields & DM_YRESOLUTION) && mode.yResolution > 0 ? mode.yResolution : mode.printQuality};
+        n = cupsAddOption(data.hasPpd ? "Resolution" : "printer-resolution",
+                          ResolutionKeyword(r).c_str(), n, &options);
+    }
+    if ((mode.fields & DM_COPIES) && mode.copies > 1)
+        n = cupsAddIntegerOption("copies", mode.copies, n, &options);
+
+    const std::string cupsName = d_->CupsName(printer);
+    const std::string cupsTitle = Cp932ToUtf8(title);
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, cupsName.c_str(), pdfPath.c_str(),
+                                   cupsTitle.c_str(), n, options);
+    cupsFreeOptions(n, options);
+    if (job <= 0)
+        throw EPrinter("Cannot send the job to " + printer + ": " + Utf8ToCp932(cupsLastErrorString()));
+}
+
+int CupsSpooler::StandardPaperNumber(const std::string& name) {
+    static const std::map<std::string, int> table = {
+        {"letter", 1}, {"lettersmall", 2}, {"tabloid", 3}, {"ledger", 4}, {"legal", 5},
+        {"statement", 6}, {"executive", 7}, {"a3", 8}, {"a4", 9}, {"a4small", 10},
+        {"a5", 11}, {"b4", 12}, {"b5", 13}, {"folio", 14}, {"quarto", 15}, {"10x14", 16},
+        {"11x17", 17}, {"note", 18}, {"env9", 19}, {"env10", 20}, {"env11", 21},
+        {"env12", 22}, {"env14", 23}, {"envdl", 27}, {"envc5", 28}, {"envc3", 29},
+        {"envc4", 30}, {"envc6", 31}, {"envc65", 32}, {"envisob4", 33}, {"envisob5", 34},
+        {"envisob6", 35}, {"envitalian", 36}, {"envmonarch", 37}, {"envpersonal", 38},
+        {"fanfoldus", 39}, {"fanfoldgerman", 40}, {"fanfoldgermanlegal", 41},
+        {"isob4", 42}, {"postcard", 43}, {"9x11", 44}, {"10x11", 45}, {"15x11", 46},
+        {"envinvite", 47}, {"letterextra", 50}, {"legalextra", 51}, {"tabloidextra", 52},
+        {"a4extra", 53}, {"a3extra", 63}, {"a5extra", 64}, {"isob5extra", 65}, {"a2", 66},
+        {"doublepostcard", 69}, {"a6", 70}, {"envkaku2", 71}, {"envkaku3", 72},
+        {"envchou3", 73}, {"envchou4", 74}, {"b6", 88}, {"12x11", 90}, {"envyou4", 91},
+    };
+    auto it = table.find(Lower(name));
+    return it == table.end() ? 0 : it->second;
+}
+
+int CupsSpooler::StandardBinNumber(const std::string& keyword) {
+    static const std::map<std::string, int> table = {
+        {"upper", 1}, {"top", 1}, {"lower", 2}, {"bottom", 2}, {"middle", 3},
+        {"manual", 4}, {"manualfeed", 4}, {"envelope", 5}, {"manualenvelope", 6},
+        {"envmanual", 6}, {"auto", 7}, {"autoselect", 7}, {"tractor", 8},
+        {"smallformat", 9}, {"largeformat", 10}, {"largecapacity", 11},
+        {"large-capacity", 11}, {"cassette", 14}, {"formsource", 15},
+    };
+    auto it = table.find(Lower(keyword));
+    return it == table.end() ? 0 : it->second;
+}
+
+}  // namespace hoxa
