@@ -1,0 +1,109 @@
+// From the confirmed "Yes" to the job handed to CUPS: effective resolution,
+// BeginDoc, the waybill drawn on the canvas, EndDoc rendering the PDF and
+// submitting it.  Needs a print server with the queue named in HOXA_CUPS_DOT
+// (tests/print/with_cupsd.sh provides one).  Reports the submitted PDF's size.
+#include "base/Fonts.h"
+#include "print/CupsSpooler.h"
+#include "print/Vp_d97Y_DotUnit.h"
+#include "print/VpPrinters.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+
+using namespace hoxa;
+
+namespace {
+
+// Forwards to CUPS and notes the size of every document handed over.
+class MeasuringSpooler : public Spooler {
+public:
+    CupsSpooler cups;
+    long long lastPdfBytes = 0;
+
+    std::vector<PrinterEntry> EnumPrinters() override { return cups.EnumPrinters(); }
+    std::string DefaultPrinter() override { return cups.DefaultPrinter(); }
+    std::vector<std::string> EnumPorts() override { return cups.EnumPorts(); }
+    std::optional<std::vector<PaperEntry>> Papers(const std::string& p) override { return cups.Papers(p); }
+    std::optional<std::vector<BinEntry>> Bins(const std::string& p) override { return cups.Bins(p); }
+    std::vector<Resolution> Resolutions(const std::string& p) override { return cups.Resolutions(p); }
+    int MaxCopies(const std::string& p) override { return cups.MaxCopies(p); }
+    DevMode DefaultDevMode(const std::string& p) override { return cups.DefaultDevMode(p); }
+    PrinterDetails Details(const std::string& p) override { return cups.Details(p); }
+    PageGeometry Geometry(const std::string& p, const DevMode& m) override { return cups.Geometry(p, m); }
+    void SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
+                   const DevMode& mode) override
+    {
+        lastPdfBytes = QFileInfo(QString::fromLocal8Bit(pdfPath.c_str())).size();
+        cups.SubmitJob(printer, title, pdfPath, mode);
+    }
+};
+
+WaybillRecord Sample()
+{
+    WaybillRecord r;
+    r.zip = "123-4567";
+    r.add1 = "東京都千代田区丸の内１－１－１";
+    r.add2 = "丸の内ビルディング３Ｆ";
+    r.custo1 = "山田太郎";
+    r.tel = "03-1234-5678";
+    r.myZip = "987-6543";
+    r.myAdd1 = "大阪府大阪市北区梅田２－２";
+    r.myAdd2 = "梅田ハイツ１０１";
+    r.my = "ニボラ商店";
+    r.myTel = "06-9876-5432";
+    r.g1 = "衣料品";
+    r.g2 = "雑貨";
+    r.g3 = "ワレモノ注意";
+    r.dateText = "2026/12/07";
+    r.deDate1 = "12";
+    r.deDate2 = "24";
+    r.deDate3 = "AM";
+    r.prnTop = "10";
+    r.prnLeft = "-5";
+    return r;
+}
+
+void BM_PrintJob(benchmark::State& state)
+{
+    const char* queue = std::getenv("HOXA_CUPS_DOT");
+    if (!queue || !*queue) {
+        state.SkipWithError("HOXA_CUPS_DOT not set: run through tests/print/with_cupsd.sh");
+        return;
+    }
+    auto spooler = std::make_shared<MeasuringSpooler>();
+    CreateVpPrinter(spooler);
+    int index = -1;
+    const auto& names = VpPrinter().GetPrinterNames();
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i] == queue) index = static_cast<int>(i);
+    if (index < 0) {
+        state.SkipWithError("queue not found");
+        DestroyVpPrinter();
+        return;
+    }
+    VpPrinter().SetIndex(index);
+    for (auto _ : state) {
+        WaybillRecord rec = Sample();
+        PrintWaybillJob(rec, [](const std::string&, const std::string&) {});
+    }
+    state.counters["pdf_bytes"] = static_cast<double>(spooler->lastPdfBytes);
+    DestroyVpPrinter();
+}
+BENCHMARK(BM_PrintJob)->Unit(benchmark::kMillisecond)->Iterations(4)->Repetitions(7);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    InstallFontSubstitutions();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
