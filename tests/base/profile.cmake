@@ -1,0 +1,1 @@
+hoxa_gtest(test_profile SOURCES test_profile.cpp test_profile_atomic.cpp TIMEOUT 120)
