@@ -1,0 +1,3 @@
+# Printer access layer tests: the scripted spooler, the dialogs and watcher, and
+# the CUPS spooler against a private cupsd.
+hoxa_gtest(test_vpprinters GUI SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_vpprinters.cpp)
