@@ -78,7 +78,7 @@ TEST(TransferRandom, RandomLines)
 {
     std::mt19937 rng(20261207);
     std::uniform_int_distribution<int> lines(0, 20);
-    for (int round = 0; round < 4000; ++round) {
+    for (int round = 0; round < 1500; ++round) {
         Lines input;
         for (int n = lines(rng); n > 0; --n) input.push_back(RandomText(rng, 30, false));
         SCOPED_TRACE("round " + std::to_string(round));
@@ -90,7 +90,7 @@ TEST(TransferRandom, RandomLines)
 TEST(TransferRandom, RandomPastedText)
 {
     std::mt19937 rng(7122026);
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 2000; ++round) {
         const std::string text = RandomText(rng, 120, true);
         const Lines input = SplitMemoLines(text);
         for (const auto& l : input) {
