@@ -96,7 +96,12 @@ const std::vector<std::string_view>& TransferLabels()
 std::string StripLabelsFromLine(std::string_view line)
 {
     std::string s = Trim(line);
-    for (const auto label : TransferLabels()) s = TrimLeft(RemoveOccurrences(s, label));
+    for (const auto label : TransferLabels()) {
+        // The line is already trimmed at the left: a label whose bytes do not
+        // occur at all changes nothing.
+        if (s.find(label) == std::string::npos) continue;
+        s = TrimLeft(RemoveOccurrences(s, label));
+    }
     s = TrimBlanks(s);
     if (NumericLeadLength(s) >= 3) s = ToHalfWidth(s);
     return s;
