@@ -14,7 +14,8 @@ using Lines = std::vector<std::string>;
 // the text; an empty last line after a final line break is not a line.
 Lines SplitMemoLines(std::string_view text);
 
-// The text of a multi-line box holding these lines (joined with CR LF).
+// The text of a multi-line box holding these lines: every line followed by CR LF,
+// so that SplitMemoLines gives the same lines back, empty last lines included.
 std::string JoinMemoLines(const Lines& lines);
 
 struct TransferResult {
