@@ -340,6 +340,8 @@ bool TVpPrinter::CheckForChanges() {
         if (std::find(names.begin(), names.end(), device) != names.end())
             p.SetPrinter(device, driver, port, mode);
     }
+    // The ports that came with the new printers are the baseline of the next check.
+    GetPortNames();
     if (OnChange) OnChange(*this);
     return true;
 }

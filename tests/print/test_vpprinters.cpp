@@ -354,6 +354,7 @@ TEST_F(VpPrinterTest, AddedPrinterIsSeenAfterTheCheck) {
     vp.GetBinIndex();
     spooler->list.insert(spooler->list.begin(), PrinterEntry{"0-new", 0});
     spooler->printers["0-new"] = spooler->printers["A"];
+    spooler->ports.push_back("port:0-new");
     // Before the check the old list holds.
     EXPECT_EQ(vp.GetPrinterNames().size(), 2u);
     EXPECT_TRUE(vp.CheckForChanges());
@@ -364,6 +365,9 @@ TEST_F(VpPrinterTest, AddedPrinterIsSeenAfterTheCheck) {
     // The current printer stays B, now visible 2, with the source chosen before.
     EXPECT_EQ(vp.GetIndex(), 2);
     EXPECT_EQ(vp.GetBinNumber(), DMBIN_MANUAL);
+    // The ports that came with it do not count as a second change.
+    EXPECT_FALSE(vp.CheckForChanges());
+    EXPECT_EQ(raised, 1);
     vp.SetIndex(0);
     EXPECT_EQ(Printer().PrinterIndex(), 0);
 }

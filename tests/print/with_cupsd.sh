@@ -14,6 +14,7 @@
 #   HOXA_CUPS_DOT      "hoxa_dot": Epson 24-Pin Series with InputSlot Tractor/Manual,
 #                      the form size Waybill4in and Resolution=180dpi,
 #                      output <out>/hoxa_dot.out
+#   HOXA_CUPS_PDF_PPD  the generic PDF printer's PPD, for queues a test adds
 # The exit status is PROGRAM's.  cupsd is stopped by its process id and the
 # folder removed however the script ends.  The machine's own CUPS is never used.
 set -u
@@ -78,6 +79,10 @@ WebInterface No
   Allow all
 </Location>
 <Policy default>
+  JobPrivateAccess default
+  JobPrivateValues default
+  SubscriptionPrivateAccess default
+  SubscriptionPrivateValues default
   <Limit All>
     Order allow,deny
     Allow all
@@ -89,6 +94,14 @@ export CUPS_SERVERROOT="$root/etc"
 setsid "$cupsd_bin" -f -c "$root/etc/cupsd.conf" -s "$root/etc/cups-files.conf" \
     >"$root/log/cupsd.out" 2>&1 &
 pid=$!
+# Should this script itself be killed outright (no trap runs), a watchdog in its
+# own session stops cupsd and removes the folder once the script is gone.
+setsid bash -c 'while kill -0 "$1" 2>/dev/null; do sleep 1; done
+    ours() { tr "\\0" " " < "/proc/$1/cmdline" 2>/dev/null | grep -qF "$2"; }
+    ours "$2" "$3" && kill -TERM "$2" 2>/dev/null; sleep 1
+    ours "$2" "$3" && kill -KILL "$2" 2>/dev/null
+    case "$3" in /tmp/hoxa-cupsd.*) rm -rf "$3" ;; esac' watchdog $$ "$pid" "$root" \
+    </dev/null >/dev/null 2>&1 &
 
 ready=
 for _ in $(seq 1 100); do
@@ -113,6 +126,7 @@ for f in /usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd /usr/share/cups/
     [ -f "$f" ] && { pdf_ppd=$f; break; }
 done
 [ -n "$pdf_ppd" ] || fail "no generic PDF printer PPD"
+export HOXA_CUPS_PDF_PPD="$pdf_ppd"
 ppdc -d "$root/etc/ppd" "$here/data/hoxa-epson24.drv" >/dev/null 2>&1 \
     && [ -f "$root/etc/ppd/hoxa-epson24.ppd" ] || fail "ppdc failed"
 

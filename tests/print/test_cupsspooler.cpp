@@ -1,0 +1,258 @@
+// The CUPS spooler and the printer layer against a private cupsd started by
+// with_cupsd.sh: printer names, the default, papers, sources, resolutions, a
+// printed job whose output file appears, and printers added and removed.
+#include <gtest/gtest.h>
+
+#include <cups/cups.h>
+
+#include <QFile>
+#include <QPainter>
+#include <QTest>
+
+#include <chrono>
+#include <set>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "base/Codec.h"
+#include "print/CupsSpooler.h"
+#include "print/TPrinter.h"
+#include "print/VpPrinters.h"
+
+namespace hoxa {
+namespace {
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+class CupsTest : public ::testing::Test {
+protected:
+    std::string out, pdfQueue, dotQueue;
+    std::shared_ptr<CupsSpooler> spooler;
+
+    void SetUp() override {
+        out = Env("HOXA_CUPS_OUT");
+        pdfQueue = Env("HOXA_CUPS_PDF");
+        dotQueue = Env("HOXA_CUPS_DOT");
+        ASSERT_FALSE(out.empty()) << "run through tests/print/with_cupsd.sh";
+        ASSERT_NE(Env("CUPS_SERVER"), "");
+        spooler = std::make_shared<CupsSpooler>();
+    }
+    void TearDown() override { DestroyVpPrinter(); }
+
+    // The newest job of a queue in any state, waiting until it is finished.
+    static cups_job_t WaitForJob(const std::string& queue, int* state) {
+        cups_job_t result{};
+        for (int i = 0; i < 300; ++i) {
+            cups_job_t* jobs = nullptr;
+            const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ALL);
+            int newest = -1;
+            for (int j = 0; j < n; ++j)
+                if (newest < 0 || jobs[j].id > jobs[newest].id) newest = j;
+            if (newest >= 0) {
+                *state = jobs[newest].state;
+                result.id = jobs[newest].id;
+                static std::string title;
+                title = jobs[newest].title ? jobs[newest].title : "";
+                result.title = title.data();
+            }
+            cupsFreeJobs(n, jobs);
+            if (newest >= 0 && *state >= IPP_JSTATE_STOPPED) return result;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return result;
+    }
+
+    static std::string JobAttribute(int id, const char* name) {
+        ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+        const std::string uri = "ipp://localhost/jobs/" + std::to_string(id);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.c_str());
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+        ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+        std::string value;
+        if (response) {
+            if (ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ZERO)) {
+                char buffer[256];
+                ippAttributeString(a, buffer, sizeof buffer);
+                value = buffer;
+            }
+            ippDelete(response);
+        }
+        return value;
+    }
+
+    static QByteArray WaitForFile(const std::string& path) {
+        for (int i = 0; i < 100; ++i) {
+            QFile f(QString::fromStdString(path));
+            if (f.open(QIODevice::ReadOnly) && f.size() > 0) return f.readAll();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return {};
+    }
+};
+
+TEST_F(CupsTest, PrintersDefaultAndPorts) {
+    const auto printers = spooler->EnumPrinters();
+    ASSERT_EQ(printers.size(), 2u);
+    EXPECT_EQ(printers[0].name, dotQueue);
+    EXPECT_EQ(printers[1].name, pdfQueue);
+    EXPECT_EQ(printers[0].attributes, 0u);
+    EXPECT_EQ(spooler->DefaultPrinter(), pdfQueue);
+    const auto ports = spooler->EnumPorts();
+    ASSERT_EQ(ports.size(), 2u);
+    EXPECT_EQ(ports[0], "file://" + out + "/hoxa_dot.out");
+    const PrinterDetails d = spooler->Details(dotQueue);
+    EXPECT_EQ(d.location, "Shop counter");
+    EXPECT_EQ(d.status, "待機中");
+    EXPECT_NE(d.driver.find("Epson 24-Pin"), std::string::npos) << d.driver;
+}
+
+TEST_F(CupsTest, DotMatrixPapersSourcesAndResolutions) {
+    const auto papers = spooler->Papers(dotQueue);
+    ASSERT_TRUE(papers);
+    ASSERT_EQ(papers->size(), 5u);
+    EXPECT_EQ((*papers)[0].number, DMPAPER_A4);
+    EXPECT_EQ((*papers)[0].name, "A4");
+    EXPECT_EQ((*papers)[1].number, DMPAPER_LETTER);
+    EXPECT_EQ((*papers)[2].number, DMPAPER_LEGAL);
+    EXPECT_EQ((*papers)[3].number, DMPAPER_FANFOLD_US);
+    EXPECT_EQ((*papers)[4].number, DMPAPER_USER);
+    EXPECT_EQ((*papers)[4].name, "Waybill 10 x 4 in");
+
+    const auto bins = spooler->Bins(dotQueue);
+    ASSERT_TRUE(bins);
+    ASSERT_EQ(bins->size(), 2u);
+    EXPECT_EQ((*bins)[0].number, DMBIN_TRACTOR);
+    EXPECT_EQ((*bins)[0].name, "Tractor Feed");
+    EXPECT_EQ((*bins)[1].number, DMBIN_MANUAL);
+
+    const auto res = spooler->Resolutions(dotQueue);
+    EXPECT_EQ(res, (std::vector<Resolution>{{60, 60}, {120, 60}, {180, 180}, {360, 180}, {360, 360}}));
+
+    const DevMode m = spooler->DefaultDevMode(dotQueue);
+    EXPECT_EQ(m.paperSize, DMPAPER_A4);
+    EXPECT_EQ(m.defaultSource, DMBIN_TRACTOR);
+    EXPECT_EQ(m.printQuality, 180) << "the queue's default, not the driver's 120x60";
+    EXPECT_EQ(m.yResolution, 180);
+    EXPECT_TRUE(m.fields & DM_DEFAULTSOURCE);
+    EXPECT_FALSE(m.fields & DM_SCALE);
+
+    DevMode waybill = m;
+    waybill.paperSize = DMPAPER_USER;
+    const PageGeometry g = spooler->Geometry(dotQueue, waybill);
+    EXPECT_DOUBLE_EQ(g.width, 720);
+    EXPECT_DOUBLE_EQ(g.height, 288);
+    EXPECT_DOUBLE_EQ(g.left, 18);
+    EXPECT_DOUBLE_EQ(g.top, 18);
+    EXPECT_DOUBLE_EQ(g.printableWidth, 684);
+    EXPECT_DOUBLE_EQ(g.printableHeight, 252);
+}
+
+TEST_F(CupsTest, PdfPrinterHasPapersButNoSources) {
+    const auto papers = spooler->Papers(pdfQueue);
+    ASSERT_TRUE(papers);
+    ASSERT_GT(papers->size(), 4u);
+    std::set<int> numbers;
+    bool a4 = false;
+    for (const auto& p : *papers) {
+        EXPECT_TRUE(numbers.insert(p.number).second) << "paper numbers are unique: " << p.number;
+        if (p.name == "A4") {
+            EXPECT_EQ(p.number, DMPAPER_A4);
+            a4 = true;
+        }
+    }
+    EXPECT_TRUE(a4);
+    EXPECT_FALSE(spooler->Bins(pdfQueue));
+    EXPECT_FALSE(spooler->DefaultDevMode(pdfQueue).fields & DM_DEFAULTSOURCE);
+}
+
+TEST_F(CupsTest, LayerOverCups) {
+    CreateVpPrinter(spooler);
+    TVpPrinter& vp = VpPrinter();
+    EXPECT_EQ(vp.GetPrinterNames(), (std::vector<std::string>{dotQueue, pdfQueue}));
+    EXPECT_EQ(vp.GetIndex(), 1) << "the default printer";
+    vp.SetIndex(0);
+    EXPECT_EQ(vp.GetIndex(), 0);
+    EXPECT_EQ(vp.GetPaperSizeNames().size(), 5u);
+    EXPECT_EQ(vp.GetPaperSizeIndex(), 0);
+    EXPECT_EQ(vp.GetBinNames(), (std::vector<std::string>{"Tractor Feed", "Manual Feed"}));
+    EXPECT_EQ(vp.GetBinIndex(), 0);
+    EXPECT_EQ(vp.GetPixelsPerInch(), (Resolution{180, 180}));
+    EXPECT_EQ(vp.GetScale(), 100);
+    EXPECT_THROW(vp.SetIndex(2), EVPPrinterRangeError);
+    vp.SetIndex(1);
+    EXPECT_THROW(vp.GetBinNames(), EVpPrinterNotSupported);
+    EXPECT_GT(vp.GetMaxCopies(), 0);
+}
+
+TEST_F(CupsTest, PrintedJobReachesTheOutputFile) {
+    CreateVpPrinter(spooler);
+    TVpPrinter& vp = VpPrinter();
+    vp.SetIndex(1);  // the PDF printer
+    vp.BeginDoc("送り状 hoxa_NIVORA  ");
+    QPainter* canvas = vp.GetCanvas();
+    ASSERT_NE(canvas, nullptr);
+    canvas->drawText(QPointF(100, 100), QStringLiteral("123-4567"));
+    vp.EndDoc();
+
+    int state = 0;
+    const cups_job_t job = WaitForJob(pdfQueue, &state);
+    ASSERT_GT(job.id, 0);
+    EXPECT_EQ(state, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(std::string(job.title), std::string(reinterpret_cast<const char*>(u8"送り状 hoxa_NIVORA  ")));
+    const QByteArray bytes = WaitForFile(out + "/hoxa_pdf.out");
+    ASSERT_FALSE(bytes.isEmpty());
+    EXPECT_TRUE(bytes.contains("%PDF")) << bytes.left(64).toStdString();
+}
+
+TEST_F(CupsTest, JobCarriesPaperSourceAndResolution) {
+    CreateVpPrinter(spooler);
+    TVpPrinter& vp = VpPrinter();
+    vp.SetIndex(0);  // the dot-matrix printer
+    auto mode = std::make_shared<DevMode>(spooler->DefaultDevMode(dotQueue));
+    mode->paperSize = DMPAPER_USER;
+    mode->defaultSource = DMBIN_MANUAL;
+    Printer().SetPrinter(dotQueue, "", "", mode);
+    vp.Refresh();
+    EXPECT_EQ(vp.GetBinIndex(), 1);
+    EXPECT_EQ(vp.GetPaperSizeIndex(), 4);
+    vp.BeginDoc("dot job");
+    vp.GetCanvas()->drawText(QPointF(10, 40), QStringLiteral("X"));
+    vp.EndDoc();
+
+    int state = 0;
+    const cups_job_t job = WaitForJob(dotQueue, &state);
+    ASSERT_GT(job.id, 0);
+    EXPECT_EQ(state, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(JobAttribute(job.id, "InputSlot"), "Manual");
+    EXPECT_EQ(JobAttribute(job.id, "media"), "Waybill4in");
+    EXPECT_EQ(JobAttribute(job.id, "Resolution"), "180dpi");
+    const QByteArray bytes = WaitForFile(out + "/hoxa_dot.out");
+    ASSERT_FALSE(bytes.isEmpty());
+    EXPECT_TRUE(bytes.startsWith("\x1b@")) << "ESC/P output begins with a printer reset";
+}
+
+TEST_F(CupsTest, AddedAndRemovedQueuesAreNoticed) {
+    CreateVpPrinter(spooler);
+    TVpPrinter& vp = VpPrinter();
+    ASSERT_EQ(vp.GetPrinterNames().size(), 2u);
+    EXPECT_FALSE(vp.CheckForChanges());
+    const std::string ppd = Env("HOXA_CUPS_PDF_PPD");
+    ASSERT_FALSE(ppd.empty());
+    const std::string add = "lpadmin -p hoxa_added -E -v file:///dev/null -P '" + ppd + "' 2>/dev/null";
+    ASSERT_EQ(std::system(add.c_str()), 0);
+    EXPECT_TRUE(vp.CheckForChanges());
+    EXPECT_EQ(vp.GetPrinterNames(), (std::vector<std::string>{"hoxa_added", dotQueue, pdfQueue}));
+    EXPECT_EQ(vp.GetIndex(), 2) << "still the default printer";
+    EXPECT_FALSE(vp.CheckForChanges());
+    ASSERT_EQ(std::system("lpadmin -x hoxa_added"), 0);
+    EXPECT_TRUE(vp.CheckForChanges());
+    EXPECT_EQ(vp.GetPrinterNames().size(), 2u);
+    EXPECT_EQ(vp.GetIndex(), 1);
+}
+
+}  // namespace
+}  // namespace hoxa
