@@ -1,0 +1,100 @@
+#include "app/CpEdit.h"
+
+#include "base/Codec.h"
+
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QValidator>
+
+#include <algorithm>
+
+namespace hoxa {
+
+void RequestImeMode(QWidget* widget, ImeMode mode)
+{
+    if (!widget) return;
+    const bool on = mode != ImeMode::Disabled;
+    widget->setAttribute(Qt::WA_InputMethodEnabled, on);
+    widget->setInputMethodHints(on ? Qt::ImhNone : (Qt::ImhLatinOnly | Qt::ImhNoPredictiveText));
+    if (widget->hasFocus()) {
+        QInputMethod* im = QGuiApplication::inputMethod();
+        im->update(Qt::ImEnabled | Qt::ImHints);
+        if (on) im->show();
+        else im->reset();
+    }
+}
+
+namespace {
+
+// Refuses an edit that would make the text longer than the limit in CP932 bytes.
+// An edit that does not lengthen the text is always accepted, so that a longer
+// text set by the program can still be shortened.
+class ByteLimitValidator : public QValidator {
+public:
+    ByteLimitValidator(QObject* parent, const std::size_t* acceptedBytes, int maxBytes)
+        : QValidator(parent), acceptedBytes_(acceptedBytes), max_(static_cast<std::size_t>(maxBytes))
+    {
+    }
+    State validate(QString& input, int&) const override
+    {
+        const std::size_t n = FromQString(input).size();
+        return n <= max_ || n <= *acceptedBytes_ ? Acceptable : Invalid;
+    }
+
+private:
+    const std::size_t* acceptedBytes_;  // bytes of the text before this edit
+    std::size_t max_;
+};
+
+}  // namespace
+
+TCpEdit::TCpEdit(QWidget* parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& t) { acceptedBytes_ = FromQString(t).size(); });
+    connect(this, &QLineEdit::textEdited, this, [this] { ReplaceLostChars(); });
+}
+
+std::string TCpEdit::Text() const { return FromQString(text()); }
+
+void TCpEdit::SetText(std::string_view cp932)
+{
+    // Known before the text changes, so that the length check lets it through.
+    acceptedBytes_ = std::max(acceptedBytes_, cp932.size());
+    setText(ToQString(cp932));
+}
+
+void TCpEdit::SetMaxBytes(int bytes)
+{
+    maxBytes_ = bytes > 0 ? bytes : 0;
+    const QValidator* old = validator();
+    setValidator(maxBytes_ ? new ByteLimitValidator(this, &acceptedBytes_, maxBytes_) : nullptr);
+    delete old;
+}
+
+void TCpEdit::SetImeMode(ImeMode mode)
+{
+    imeMode_ = mode;
+    RequestImeMode(this, mode);
+}
+
+void TCpEdit::focusInEvent(QFocusEvent* e)
+{
+    QLineEdit::focusInEvent(e);
+    RequestImeMode(this, imeMode_);
+    emit entered(e->reason());
+}
+
+void TCpEdit::ReplaceLostChars()
+{
+    bool lost = false;
+    const QString now = text();
+    const std::string bytes = FromQString(now, &lost);
+    if (!lost) return;
+    const int caret = ToQString(FromQString(now.left(cursorPosition()))).size();
+    SetText(bytes);
+    setCursorPosition(caret);
+    emit charsReplaced();
+}
+
+}  // namespace hoxa

@@ -1,0 +1,56 @@
+// Program entry: one running copy per user, then the main window.
+#include "app/SingleInstance.h"
+#include "app/hoxa_dprintUnit.h"
+#include "base/Codec.h"
+#include "base/Fonts.h"
+
+#include <QApplication>
+#include <QFont>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool HasDisplay()
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!HasDisplay()) {
+        std::fputs("hoxa_Nivora needs a display: no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set.\n"
+                   "Start it on a desktop, or without one under a virtual display:\n"
+                   "    xvfb-run -a hoxa_Nivora\n",
+                   stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+
+    hoxa::SingleInstance instance;
+    if (!instance.Acquire()) return 0;  // the running copy has been brought to the front
+
+    QApplication::setApplicationName(QStringLiteral("hoxa_Nivora"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("hoxa-nivora"), QIcon(QStringLiteral(":/hoxa/hoxa-nivora.svg"))));
+    hoxa::InstallFontSubstitutions();
+    QFont font(hoxa::ToQString("ＭＳ Ｐゴシック"));
+    font.setPixelSize(16);
+    QApplication::setFont(font);
+
+    // Windows in their order of creation; the first one's closing ends the program.
+    hoxa::TForm_Main formMain;
+    instance.SetActivateHandler([&formMain] { formMain.BringToFront(); });
+    // >>> Form_SLIP97YPrn (print-position dialog) and Vp_d97_Dot (print module)
+    //     are created here, after Form_Main, once their classes exist.
+    // <<<
+
+    formMain.show();
+    return app.exec();
+}

@@ -1,0 +1,126 @@
+// The main window: destination, sender, goods, dates, paste area, printer group,
+// guidance panel and function-key bar.
+#pragma once
+
+#include <QWidget>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Ui {
+class TForm_Main;
+}
+
+class QKeyEvent;
+
+namespace hoxa {
+
+class TCpEdit;
+
+class TForm_Main : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm_Main(QWidget* parent = nullptr);
+    ~TForm_Main() override;
+
+    // The controls of the form, by their object names.
+    ::Ui::TForm_Main* ui() const { return ui_; }
+    template <class T>
+    T* Control(const char* objectName) const
+    {
+        return findChild<T*>(QString::fromLatin1(objectName));
+    }
+
+    // The working directory recorded at first show (Label_CurrentDir), as the
+    // bytes the file functions take.
+    std::string WorkingDir() const;
+
+    // The guidance panel's text (CP932).
+    void SetGuidance(std::string_view text);
+    std::string Guidance() const;
+
+    // A later start asked for this window: restore it if minimised and raise it.
+    void BringToFront();
+
+    // Start and save sequences.
+    void FormShow();
+    void FormDestroy();
+    bool StartSequenceDone() const { return shown_; }
+
+    // Function keys and the common key map.
+    void SpeedButton_F2Click();
+    void SpeedButton_F11Click();
+    void FocusNextControl(QWidget* from);
+    void FocusPreviousControl(QWidget* from);
+
+    // Entry fields.
+    void Edit_Warning();
+    void Edit_Cls();
+    void Edit_Cls_My();
+    void Edit_ZipChange();
+    void Edit_telChange();
+    void SpeedButton_ZIP2Click();
+    void SpeedButton_TEL2Click();
+    void BitBtn_CLSClick();
+    void BitBtn_MemoCLSClick();
+    void BitBtn_WebHelpClick();
+    void BitBtn_SendMailClick();
+
+    // Sender slots.
+    void BitBtn_MyClick();
+    void SpeedButton_readMyClick();
+    void PageControl_MyChange();
+    void CheckBox_MyClick();
+
+    // Address text transfer.
+    void BitBtn_1Click();
+
+    // Printer group.
+    void SpeedButton_PRNSETClick();
+    void SpeedButton_PrnIdGetClick();
+    void ComboBox_SELChange();
+    void BitBtn_PrnSetClick();
+    void BitBtn_PrnSet2Click();
+
+    // printer registration
+
+    // printing
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    enum class KeyMap { Common, Zip, G3, DateDigits };
+    struct FieldInfo {
+        TCpEdit* edit;
+        const char* guidance;  // nullptr: no Enter handler
+        const char* what;      // the field as named in the guidance panel
+    };
+
+    void SetupLook();
+    void SetupFields();
+    void SetupKeyMap();
+    void SetupButtons();
+    void OnFieldEntered(TCpEdit* edit, const FieldInfo& info, Qt::FocusReason reason);
+    bool HandleKey(QWidget* control, KeyMap map, QKeyEvent* e);
+    void MoveFocus(QWidget* from, int step);
+    void Memo1Change();
+    void ConvertHalfWidth(TCpEdit* edit);
+
+    ::Ui::TForm_Main* ui_;
+    std::vector<FieldInfo> fields_;
+    std::vector<std::pair<QObject*, KeyMap>> keyMaps_;
+    std::vector<QWidget*> tabOrder_;
+    bool shown_ = false;
+    bool saved_ = false;
+    bool memoFixing_ = false;
+};
+
+// The maker's web page and the support mail link the two buttons open.
+QString WebHelpUrl();
+QString SupportMailUrl();
+
+}  // namespace hoxa

@@ -1,0 +1,290 @@
+// Entry fields of the main window driven by key and input-method events: the
+// key map and tab order, byte limits, the month box, the warning, half-width
+// conversion, characters CP932 cannot hold, the clear buttons, the mail link
+// and the transfer button.
+#include "app_test_util.h"
+
+#include "transfer/Transfer.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDateEdit>
+#include <QDesktopServices>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QToolButton>
+#include <QUrlQuery>
+
+using namespace hoxa;
+using namespace hoxa::apptest;
+
+namespace {
+
+class Fields : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        WriteSlot0();
+        Open();
+        ASSERT_EQ(Focus(), E("Edit_Zip"));
+    }
+};
+
+}  // namespace
+
+TEST_F(Fields, UpArrowFollowsTheTabOrderExceptInThePostalCode)
+{
+    E("Edit_MyZip")->setFocus();
+    Key(Qt::Key_Up);
+    EXPECT_EQ(Focus(), C("CheckBox_My"));
+
+    E("Edit_Zip")->setFocus();
+    Key(Qt::Key_Up);
+    EXPECT_EQ(Focus(), E("Edit_Zip"));
+    E("Edit_Add1")->setFocus();
+    Key(Qt::Key_Up, Qt::ShiftModifier);  // the shift state is not examined
+    EXPECT_EQ(Focus(), E("Edit_Zip"));
+    // Up in the date picker moves the focus instead of changing the date.
+    auto* picker = C<QDateEdit>("DateTimePicker_1");
+    const QDate today = picker->date();
+    picker->setFocus();
+    Key(Qt::Key_Up);
+    EXPECT_EQ(Focus(), C("CheckBox_Date_1"));
+    EXPECT_EQ(picker->date(), today);
+}
+
+TEST_F(Fields, EnterInTheTelephoneJumpsToTheDateCheckBox)
+{
+    E("Edit_tel")->setFocus();
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Focus(), C("CheckBox_Date_1"));
+    Key(Qt::Key_Return);  // nothing more here
+    EXPECT_EQ(Focus(), C("CheckBox_Date_1"));
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Focus(), C("DateTimePicker_1"));
+}
+
+TEST_F(Fields, EnterChainOfTheGoodsLinesEndsAtTheThird)
+{
+    E("Edit_G2")->SetText("品名その２");
+    E("Edit_G1")->setFocus();
+    Key(Qt::Key_Enter);
+    EXPECT_EQ(Focus(), E("Edit_G2"));
+    // Arriving by Enter: caret after the last character, nothing selected.
+    EXPECT_FALSE(E("Edit_G2")->hasSelectedText());
+    EXPECT_EQ(E("Edit_G2")->cursorPosition(), E("Edit_G2")->text().size());
+    EXPECT_EQ(form->Guidance(), "品名を入力して下さい");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Focus(), E("Edit_G3"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Focus(), E("Edit_G3"));
+    EXPECT_EQ(E("Edit_G3")->text(), QString());  // the Enter itself is not typed
+    // Enter from the last control of the order wraps to the first.
+    E("Edit_MyTEL")->setFocus();
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Focus(), C("BitBtn_My"));
+    E("Edit_MyTEL")->SetText("03");
+    E("Edit_MyTEL")->setFocus();
+    C("BitBtn_My")->setEnabled(false);  // disabled controls are skipped
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Focus(), E("Edit_Zip"));
+}
+
+TEST_F(Fields, TabIntoAFieldWithTextLeavesTheCaretAtTheEnd)
+{
+    E("Edit_Add1")->SetText("東京都千代田区");
+    E("Edit_Zip")->setFocus();
+    Key(Qt::Key_Tab);
+    ASSERT_EQ(Focus(), E("Edit_Add1"));
+    EXPECT_FALSE(E("Edit_Add1")->hasSelectedText());
+    EXPECT_EQ(E("Edit_Add1")->cursorPosition(), 7);
+    EXPECT_EQ(form->Guidance(), "お届け先のおところ①を入力して下さい");
+}
+
+TEST_F(Fields, ByteLimitsCountFullWidthCharactersAsTwo)
+{
+    TCpEdit* name = E("Edit_Custo1");  // 80 bytes
+    name->setFocus();
+    QString forty;
+    for (int i = 0; i < 40; ++i) forty += QChar(u'あ');
+    Commit(name, forty);
+    EXPECT_EQ(name->Text().size(), 80u);
+    Commit(name, QStringLiteral(u"い"));
+    Type(name, QStringLiteral("a"));
+    EXPECT_EQ(name->Text().size(), 80u);
+    Key(Qt::Key_Backspace);
+    Type(name, QStringLiteral("abc"));  // two half-width characters fit, the third not
+    EXPECT_EQ(name->Text().size(), 80u);
+    EXPECT_TRUE(name->text().endsWith(QStringLiteral(u"あab")));
+
+    TCpEdit* zip = E("Edit_MyZip");  // 8 bytes
+    zip->setFocus();
+    Type(zip, QStringLiteral("123-45678"));
+    EXPECT_EQ(zip->Text(), "123-4567");
+
+    TCpEdit* third = E("Edit_de_date3");  // 2 bytes: one full-width character
+    third->setFocus();
+    Commit(third, QStringLiteral(u"午"));
+    Commit(third, QStringLiteral(u"前"));
+    Type(third, QStringLiteral("1"));
+    EXPECT_EQ(third->Text(), "午");
+
+    // Text set by the program is not cut, and can still be shortened.
+    const std::string longer(100, '7');
+    name->SetText(longer);
+    EXPECT_EQ(name->Text(), longer);
+    name->setFocus();
+    name->end(false);
+    Type(name, QStringLiteral("8"));
+    EXPECT_EQ(name->Text(), longer);
+    Key(Qt::Key_Backspace);
+    EXPECT_EQ(name->Text().size(), 99u);
+}
+
+TEST_F(Fields, MonthBoxTakesOnlyDigits)
+{
+    TCpEdit* month = E("Edit_de_date1");
+    month->setFocus();
+    Type(month, QStringLiteral("1a2"));
+    EXPECT_EQ(month->text(), QStringLiteral("12"));
+    Key(Qt::Key_Backspace);
+    EXPECT_EQ(month->text(), QStringLiteral("1"));
+    QApplication::clipboard()->setText(QStringLiteral("9"));
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(month->text(), QStringLiteral("1"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Focus(), E("Edit_de_date2"));
+    Type(E("Edit_de_date2"), QStringLiteral("x3 "));
+    EXPECT_EQ(E("Edit_de_date2")->text(), QStringLiteral("3"));
+}
+
+TEST_F(Fields, AddressWarningAtFortyOneBytes)
+{
+    std::string twenty;
+    for (int i = 0; i < 20; ++i) twenty += "東";
+    E("Edit_Add1")->SetText(twenty + "1");
+    E("Edit_Add2")->setFocus();
+    EXPECT_EQ(FromQString(C<QLabel>("Label_Warning")->text()),
+              "警告:おところ①の文字数が多すぎます。　おところ②へ分割してください");
+    EXPECT_EQ(E("Edit_Add1")->Text(), twenty + "1");  // not changed
+    E("Edit_Add1")->SetText(twenty);
+    EXPECT_FALSE(C<QLabel>("Label_Warning")->text().isEmpty());  // not while typing
+    E("Edit_Add1")->setFocus();
+    EXPECT_TRUE(C<QLabel>("Label_Warning")->text().isEmpty());
+}
+
+TEST_F(Fields, FullWidthDigitsTurnHalfWidthInPostalCodeAndTelephone)
+{
+    TCpEdit* zip = E("Edit_Zip");
+    QApplication::clipboard()->setText(QStringLiteral(u"１２３－４５６７"));
+    zip->paste();
+    EXPECT_EQ(zip->Text(), "123-4567");
+    EXPECT_EQ(zip->cursorPosition(), 8);
+
+    TCpEdit* tel = E("Edit_tel");
+    tel->setFocus();
+    Commit(tel, QStringLiteral(u"０３－"));
+    Type(tel, QStringLiteral("1234"));
+    EXPECT_EQ(tel->Text(), "03-1234");
+    // Katakana turns half-width too; the sender fields keep what they get.
+    tel->SetText("ガ");
+    EXPECT_EQ(tel->Text(), "\xB6\xDE");
+    E("Edit_MyZip")->SetText("１２３");
+    EXPECT_EQ(E("Edit_MyZip")->Text(), "１２３");
+}
+
+TEST_F(Fields, CharacterOutsideCp932BecomesGetaWithGuidance)
+{
+    TCpEdit* add1 = E("Edit_Add1");
+    add1->setFocus();
+    Commit(add1, QStringLiteral(u"東京"));
+    Type(add1, QString::fromUtf8("\xF0\x9F\x98\x80"));  // an emoji
+    Type(add1, QStringLiteral("1"));
+    EXPECT_EQ(add1->Text(), "東京〓1");
+    EXPECT_NE(form->Guidance().find("お届け先のおところ①"), std::string::npos) << form->Guidance();
+    EXPECT_NE(form->Guidance().find("〓"), std::string::npos);
+
+    auto* memo = C<QPlainTextEdit>("Memo1");
+    memo->setFocus();
+    EXPECT_EQ(form->Guidance(), "テキストを貼り付けることができます　７行以内に収めてください");
+    memo->insertPlainText(QString::fromUtf8("\xE2\x9D\xA4 tel"));  // ❤ has no CP932 form
+    EXPECT_EQ(FromQString(memo->toPlainText()), "〓 tel");
+    EXPECT_NE(form->Guidance().find("〓"), std::string::npos);
+}
+
+TEST_F(Fields, PasteMemoColourFollowsItsText)
+{
+    auto* memo = C<QPlainTextEdit>("Memo1");
+    EXPECT_EQ(memo->viewport()->palette().color(QPalette::Base), QColor(192, 192, 192));
+    memo->setPlainText(QStringLiteral("x"));
+    EXPECT_NE(memo->viewport()->palette().color(QPalette::Base), QColor(192, 192, 192));
+    C<QToolButton>("BitBtn_MemoCLS")->click();
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
+    EXPECT_EQ(memo->viewport()->palette().color(QPalette::Base), QColor(192, 192, 192));
+}
+
+TEST_F(Fields, DestinationClearAsksAndKeepsTheGoods)
+{
+    E("Edit_Zip")->SetText("123-4567");
+    E("Edit_Custo1")->SetText("山田");
+    E("Edit_G1")->SetText("本");
+    answers = {false};
+    C<QToolButton>("BitBtn_CLS")->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "お届け先をクリアますか?");
+    EXPECT_EQ(E("Edit_Custo1")->Text(), "山田");
+    answers = {true};
+    C<QToolButton>("BitBtn_CLS")->click();
+    EXPECT_EQ(E("Edit_Zip")->Text(), "");
+    EXPECT_EQ(E("Edit_Custo1")->Text(), "");
+    EXPECT_EQ(E("Edit_G1")->Text(), "本");
+}
+
+TEST_F(Fields, MailLinkCarriesSubjectCcAndBccEncoded)
+{
+    const QString link = SupportMailUrl();
+    EXPECT_TRUE(link.startsWith(QStringLiteral("mailto:support@hoxa.example.jp?subject=hoxa%E3%81%B8")));
+    EXPECT_TRUE(link.endsWith(QStringLiteral("&cc=&bcc=")));
+    const QUrl url(link, QUrl::StrictMode);
+    ASSERT_TRUE(url.isValid());
+    EXPECT_EQ(QUrlQuery(url).queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
+              QStringLiteral(u"hoxaへの問い合わせ"));
+    EXPECT_EQ(C("BitBtn_SendMail")->toolTip(), QStringLiteral("support@hoxa.example.jp"));
+    // Only the controls that have one show a hint.
+    EXPECT_TRUE(E("Edit_Zip")->toolTip().isEmpty());
+    EXPECT_TRUE(C("BitBtn_CLS")->toolTip().isEmpty());
+    EXPECT_FALSE(E("Edit_G1")->toolTip().isEmpty());
+}
+
+TEST_F(Fields, TransferFillsTheDestinationFromThePastedText)
+{
+    E("Edit_G1")->SetText("本");
+    auto* memo = C<QPlainTextEdit>("Memo1");
+    memo->setPlainText(ToQString("\r\n〒123-4567\n東京都千代田区千代田1-1\n山田太郎 様\nTEL：０３-1234-5678\n"
+                                 "\nmail: taro@example.jp\n"));
+    memo->moveCursor(QTextCursor::End);
+    C<QToolButton>("BitBtn_1")->click();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(E("Edit_Zip")->Text(), "123-4567");
+    EXPECT_EQ(E("Edit_Add1")->Text(), "東京都千代田区千代田1-1");
+    EXPECT_EQ(E("Edit_Add2")->Text(), "");
+    EXPECT_EQ(E("Edit_Custo1")->Text(), "山田太郎");
+    EXPECT_EQ(E("Edit_tel")->Text(), "03-1234-5678");
+    EXPECT_EQ(E("Edit_G1")->Text(), "本");
+    EXPECT_EQ(Focus(), E("Edit_Zip"));
+    EXPECT_EQ(memo->textCursor().position(), 0);
+    EXPECT_EQ(memo->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(SplitMemoLines(FromQString(memo->toPlainText())).size(), 7u);
+    EXPECT_FALSE(memo->toPlainText().contains(u'\r'));
+
+    // A text with nothing to transfer leaves the fields as they were.
+    memo->setPlainText(QStringLiteral("\n   \ninfo@example.jp\n"));
+    C<QToolButton>("BitBtn_1")->click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].kind, BoxKind::Notice);
+    EXPECT_EQ(boxes[0].text, "転送テキストがありません");
+    EXPECT_EQ(E("Edit_Custo1")->Text(), "山田太郎");
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
+}

@@ -1,0 +1,196 @@
+// The main window's life: the first start, restoring and saving the last
+// entries, the exit question and a folder that cannot be written at exit.
+#include "app_test_util.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDateEdit>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include <unistd.h>
+
+using namespace hoxa;
+using namespace hoxa::apptest;
+
+namespace {
+
+const char kFifteenKeys[] =
+    "[hx_NIVORAprn]\r\n"
+    "Addr_Font=1\r\n"
+    "E_ZIP=\r\nE_AD1=\r\nE_AD2=\r\nE_CUS=\r\nE_TEL=\r\nE_G1=\r\nE_G2=\r\nE_G3=\r\n"
+    "OP023My=\r\nOP023MyZip=\r\nOP023MyADD1=\r\nOP023MyADD2=\r\nOP023MyTEL=\r\n"
+    "ComboBox_SEL=0\r\n";
+
+}  // namespace
+
+using FirstStart = MainWindowTest;
+
+TEST_F(FirstStart, EmptyFolderShowsTheMissingSlotAndStartsEmpty)
+{
+    TForm_Main& w = Open();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].kind, BoxKind::Error);
+    EXPECT_EQ(boxes[0].text, "File not found.");
+
+    EXPECT_EQ(FromQString(w.windowTitle()), "hoxa　送り状印刷　< ニボラ　> ver1.10");
+    EXPECT_EQ(w.size(), QSize(677, 646));
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_EQ(C<QLabel>("Label_CurrentDir")->text(), QDir::currentPath());
+    for (const char* name : {"Edit_Zip", "Edit_Add1", "Edit_Add2", "Edit_Custo1", "Edit_tel", "Edit_MyZip",
+                             "Edit_MyADD1", "Edit_MyADD2", "Edit_My", "Edit_MyTEL", "Edit_G1", "Edit_G2",
+                             "Edit_G3", "Edit_de_date1", "Edit_de_date2", "Edit_de_date3"})
+        EXPECT_TRUE(E(name)->text().isEmpty()) << name;
+    EXPECT_EQ(C<QComboBox>("ComboBox_SEL")->currentIndex(), 0);
+    EXPECT_EQ(C<QComboBox>("ComboBox_FontSize")->currentText(), QStringLiteral("11"));
+    EXPECT_TRUE(C<QCheckBox>("CheckBox_My")->isChecked());
+    EXPECT_TRUE(C<QCheckBox>("CheckBox_Date_1")->isChecked());
+    EXPECT_EQ(C<QDateEdit>("DateTimePicker_1")->date(), QDate::currentDate());
+    EXPECT_EQ(C<QStatusBar>("StatusBar1")->currentMessage(), QStringLiteral("  "));
+    // The slot failure leaves the focus alone: no guidance yet.
+    EXPECT_EQ(w.Guidance(), "");
+
+    for (int i = 1; i <= 12; ++i) {
+        auto* b = C<QToolButton>(QStringLiteral("SpeedButton_F%1").arg(i).toLatin1().constData());
+        if (i == 2) {
+            EXPECT_EQ(FromQString(b->text()), "中止");
+        } else if (i == 11) {
+            EXPECT_EQ(FromQString(b->text()), "印刷");
+        } else {
+            EXPECT_EQ(b->text(), QStringLiteral("F%1").arg(i));
+        }
+        EXPECT_EQ(b->isEnabled(), i == 2 || i == 11) << i;
+        EXPECT_EQ(b->geometry().size(), QSize(55, 26));
+    }
+    EXPECT_EQ(C<QToolButton>("SpeedButton_F5")->x(), 230);
+    EXPECT_EQ(C<QToolButton>("SpeedButton_F9")->x(), 460);
+
+    EXPECT_FALSE(Exists("hoxa_NIVORA.ini"));
+    w.close();
+    EXPECT_EQ(ReadFile("hoxa_NIVORA.ini"), kFifteenKeys);
+    EXPECT_EQ(CountBoxes(BoxKind::Question), 0);  // closing asks nothing
+}
+
+TEST_F(FirstStart, RegionsStackToTheClientArea)
+{
+    WriteSlot0();
+    TForm_Main& w = Open();
+    int y = 0;
+    for (auto [name, h] : std::initializer_list<std::pair<const char*, int>>{
+             {"Panel3", 130}, {"Panel1", 157}, {"Panel2", 146}, {"Panel4", 139}, {"Panel_HelpMess", 30},
+             {"Panel_Fnc", 28}, {"StatusBar1", 16}}) {
+        const QRect g = C(name)->geometry();
+        EXPECT_EQ(g, QRect(0, y, 677, h)) << name;
+        y += h;
+    }
+    EXPECT_EQ(y, 646);
+    EXPECT_EQ(w.font().pixelSize(), 16);
+    // The start sequence ended in the postal code field with its guidance.
+    EXPECT_EQ(Focus(), E("Edit_Zip"));
+    EXPECT_EQ(w.Guidance(), "お届け先の郵便番号を入力して下さい");
+    EXPECT_TRUE(boxes.empty());
+}
+
+using RestoreSave = MainWindowTest;
+
+TEST_F(RestoreSave, LastEntriesComeBackAndGoBackOut)
+{
+    WriteFile("hoxa_NIVORA.ini",
+              "[hx_NIVORAprn]\r\n"
+              "NIVORAprnno=0x2\r\n"
+              "Addr_Font=7\r\n"
+              "op023myzip=999-0000\r\n"
+              "OP023My=旧依頼主\r\n"
+              "E_ZIP=１２３－４５６７\r\n"
+              "E_AD1=東京都千代田区千代田1-1  \r\n"
+              "E_CUS=山田太郎\r\n"
+              "E_TEL=０３－１２３４－５６７８\r\n"
+              "E_G1=りんご\r\n"
+              "ComboBox_SEL=5\r\n");
+    WriteSlot0("100-0001\r\n東京都\r\n丸の内\r\nニボラ商店\r\n03-0000-0000\r\n");
+    TForm_Main& w = Open();
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(E("Edit_Zip")->Text(), "123-4567");
+    EXPECT_EQ(E("Edit_Add1")->Text(), "東京都千代田区千代田1-1");
+    EXPECT_EQ(E("Edit_Custo1")->Text(), "山田太郎");
+    EXPECT_EQ(E("Edit_tel")->Text(), "03-1234-5678");
+    EXPECT_EQ(E("Edit_G1")->Text(), "りんご");
+    EXPECT_EQ(C<QComboBox>("ComboBox_FontSize")->currentIndex(), -1);
+    EXPECT_EQ(C<QComboBox>("ComboBox_SEL")->currentIndex(), 0);
+    EXPECT_EQ(C<QLabel>("Label_PrinterIndex")->text(), QStringLiteral("2"));
+    // The first slot replaces the sender read from the settings file.
+    EXPECT_EQ(E("Edit_MyZip")->Text(), "100-0001");
+    EXPECT_EQ(E("Edit_My")->Text(), "ニボラ商店");
+
+    E("Edit_G3")->SetText("みかん　１０ｋｇ");
+    E("Edit_Add1")->SetText("大阪府大阪市北区");
+    E("Edit_de_date1")->SetText("12");  // not kept
+    w.close();
+    EXPECT_EQ(ReadFile("hoxa_NIVORA.ini"),
+              "[hx_NIVORAprn]\r\n"
+              "NIVORAprnno=0x2\r\n"
+              "Addr_Font=-1\r\n"
+              "op023myzip=100-0001\r\n"
+              "OP023My=ニボラ商店\r\n"
+              "E_ZIP=123-4567\r\n"
+              "E_AD1=大阪府大阪市北区\r\n"
+              "E_CUS=山田太郎\r\n"
+              "E_TEL=03-1234-5678\r\n"
+              "E_G1=りんご\r\n"
+              "ComboBox_SEL=0\r\n"
+              "E_AD2=\r\n"
+              "E_G2=\r\n"
+              "E_G3=みかん　１０ｋｇ\r\n"
+              "OP023MyADD1=東京都\r\n"
+              "OP023MyADD2=丸の内\r\n"
+              "OP023MyTEL=03-0000-0000\r\n");
+
+    // The next start reads back what was written.
+    form.reset();
+    std::remove("my0.txt");
+    boxes.clear();
+    Open();
+    EXPECT_EQ(E("Edit_G3")->Text(), "みかん　１０ｋｇ");
+    EXPECT_EQ(E("Edit_My")->Text(), "ニボラ商店");  // from the settings file now
+    EXPECT_EQ(C<QComboBox>("ComboBox_FontSize")->currentIndex(), -1);
+}
+
+TEST_F(RestoreSave, F2ThenNoKeepsRunningAndSavesNothing)
+{
+    WriteSlot0();
+    TForm_Main& w = Open();
+    E("Edit_G1")->setFocus();
+    E("Edit_G1")->SetText("品物");
+    answers = {false};
+    Key(Qt::Key_F2);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].kind, BoxKind::Question);
+    EXPECT_EQ(boxes[0].text, "終了しますか?");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(Focus(), E("Edit_Zip"));
+    EXPECT_FALSE(Exists("hoxa_NIVORA.ini"));
+
+    // The F2 button, answered Yes, closes and saves.
+    answers = {true};
+    C<QToolButton>("SpeedButton_F2")->click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_NE(ReadFile("hoxa_NIVORA.ini").find("E_G1=品物\r\n"), std::string::npos);
+    // Closing once more writes nothing again.
+    std::remove("hoxa_NIVORA.ini");
+    form.reset();
+    EXPECT_FALSE(Exists("hoxa_NIVORA.ini"));
+}
+
+TEST_F(RestoreSave, UnwritableFolderAtExitIsReportedAndTheWindowStillCloses)
+{
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    WriteSlot0();
+    TForm_Main& w = Open();
+    ASSERT_TRUE(QFile::setPermissions(QDir::currentPath(), QFile::ReadOwner | QFile::ExeOwner));
+    w.close();
+    EXPECT_FALSE(w.isVisible());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].kind, BoxKind::Error);
+    EXPECT_NE(boxes[0].text.find("hoxa_NIVORA.ini に書き込めません"), std::string::npos) << boxes[0].text;
+    EXPECT_FALSE(Exists("hoxa_NIVORA.ini"));
+}
