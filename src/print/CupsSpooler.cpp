@@ -110,9 +110,16 @@ struct CupsSpooler::Impl {
     std::vector<Dest> dests;
     std::map<std::string, PrinterData> cache;  // by CP932 name
 
-    void LoadDests() {
+    // Reads the destination list.  False when the server could not be asked
+    // (the previous list is kept then); a server without printers is no error.
+    bool LoadDests() {
         cups_dest_t* list = nullptr;
         const int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &list);
+        if (n == 0 && cupsLastError() >= IPP_STATUS_ERROR_INTERNAL) {
+            cupsFreeDests(n, list);
+            if (!loaded) dests.clear();
+            return false;
+        }
         dests.clear();
         for (int i = 0; i < n; ++i) {
             if (list[i].instance) continue;  // lpoptions instances are not printers
@@ -127,6 +134,7 @@ struct CupsSpooler::Impl {
         cupsFreeDests(n, list);
         loaded = true;
         cache.clear();
+        return true;
     }
 
     const Dest* Find(const std::string& name) {
@@ -361,7 +369,9 @@ void CupsSpooler::Flush() {
 }
 
 std::vector<PrinterEntry> CupsSpooler::EnumPrinters() {
-    d_->LoadDests();  // always ask again: this is how changes are noticed
+    // Always ask again: this is how changes are noticed.
+    if (!d_->LoadDests())
+        throw EOSError("CUPS: " + Utf8ToCp932(cupsLastErrorString()));
     std::vector<PrinterEntry> list;
     for (const Dest& d : d_->dests) list.push_back(PrinterEntry{d.name, 0});
     return list;
@@ -375,7 +385,8 @@ std::string CupsSpooler::DefaultPrinter() {
 }
 
 std::vector<std::string> CupsSpooler::EnumPorts() {
-    d_->LoadDests();
+    if (!d_->LoadDests())
+        throw EOSError("CUPS: " + Utf8ToCp932(cupsLastErrorString()));
     std::vector<std::string> ports;
     for (const Dest& d : d_->dests) {
         auto it = d.options.find("device-uri");

@@ -1,10 +1,12 @@
 // The spooler over libcups: printers and the default from the destination list,
 // papers, paper sources and resolutions from the printer's PPD (PageSize,
 // InputSlot, Resolution) or, without a PPD, from its IPP attributes.  CUPS has
-// no hidden printers and no scale.  An unreachable server or no printer is an
-// empty list.
+// no hidden printers and no scale.  A server without printers is an empty
+// list; a server that cannot be reached makes EnumPrinters and EnumPorts throw
+// EOSError (so that a passing outage does not look like every printer gone).
 #pragma once
 
+#include "base/errors.h"
 #include "print/Spooler.h"
 
 #include <memory>

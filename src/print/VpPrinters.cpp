@@ -59,8 +59,15 @@ struct TVpPrinter::OpenPrinter {
 
 // --- TVpPrinter -----------------------------------------------------------------
 
-TVpPrinter::TVpPrinter(Spooler& spooler)
-    : spooler_(spooler), snapshot_(std::make_unique<TVpAllPrintersInfo>(spooler)) {}
+TVpPrinter::TVpPrinter(Spooler& spooler) : spooler_(spooler) {
+    // A spooler that cannot be asked at start-up is treated as one without
+    // printers; the change check picks the printers up once it answers.
+    try {
+        snapshot_ = std::make_unique<TVpAllPrintersInfo>(spooler);
+    } catch (const EOSError&) {
+        snapshot_ = std::make_unique<TVpAllPrintersInfo>(std::vector<PrinterEntry>{});
+    }
+}
 
 TVpPrinter::~TVpPrinter() = default;
 

@@ -89,6 +89,7 @@ private:
 class TVpPrinter {
 public:
     // Takes the snapshot; the device information is stale until first needed.
+    // A spooler that throws EOSError here counts as one without printers.
     explicit TVpPrinter(Spooler& spooler);
     ~TVpPrinter();
     TVpPrinter(const TVpPrinter&) = delete;

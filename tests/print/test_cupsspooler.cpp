@@ -254,5 +254,28 @@ TEST_F(CupsTest, AddedAndRemovedQueuesAreNoticed) {
     EXPECT_EQ(vp.GetIndex(), 1);
 }
 
+TEST_F(CupsTest, UnreachableServerIsAnErrorNotAnEmptyList) {
+    CreateVpPrinter(spooler);
+    TVpPrinter& vp = VpPrinter();
+    vp.SetIndex(0);
+    ASSERT_EQ(vp.GetPrinterNames().size(), 2u);
+
+    cupsSetServer("127.0.0.1:1");  // nothing listens there
+    auto fresh = std::make_shared<CupsSpooler>();
+    EXPECT_THROW(fresh->EnumPrinters(), EOSError);
+    EXPECT_THROW(spooler->EnumPrinters(), EOSError);
+    // The change check keeps the printers it knows and the current one.
+    EXPECT_THROW(vp.CheckForChanges(), EOSError);
+    EXPECT_EQ(vp.GetPrinterNames().size(), 2u);
+    EXPECT_EQ(vp.GetIndex(), 0);
+    // Started while the server is away: no printers, no crash.
+    CreateVpPrinter(fresh);
+    EXPECT_THROW(VpPrinter().GetPrinterNames(), EVpPrinterNoPrinter);
+
+    cupsSetServer(nullptr);  // back to CUPS_SERVER
+    EXPECT_TRUE(VpPrinter().CheckForChanges());
+    EXPECT_EQ(VpPrinter().GetPrinterNames(), (std::vector<std::string>{dotQueue, pdfQueue}));
+}
+
 }  // namespace
 }  // namespace hoxa

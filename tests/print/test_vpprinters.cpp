@@ -479,6 +479,16 @@ TEST_F(VpPrinterTest, JobStateErrors) {
     EXPECT_TRUE(vp.CheckForChanges());
 }
 
+TEST_F(VpPrinterTest, SpoolerDownAtStartIsNoPrinter) {
+    spooler->failEnum = true;
+    TVpPrinter& vp = Vp();
+    EXPECT_THROW(vp.GetPrinterNames(), EVpPrinterNoPrinter);
+    spooler->failEnum = false;
+    EXPECT_TRUE(vp.CheckForChanges());
+    EXPECT_EQ(vp.GetPrinterNames(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(vp.GetIndex(), 1);
+}
+
 TEST(VpPrinterGlobalTest, InstanceMustBeCreated) {
     DestroyVpPrinter();
     EXPECT_THROW(VpPrinter(), EVpPrinter);
