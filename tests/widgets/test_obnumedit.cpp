@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QImage>
 #include <QInputMethodEvent>
@@ -20,6 +21,7 @@
 #include <memory>
 
 #include "base/Codec.h"
+#include "ui_promoted_form.h"
 
 using namespace hoxa;
 
@@ -658,4 +660,76 @@ TEST(ObNumEditCaret, StandsAfterTheTypedText)
     EXPECT_EQ(w->inputMethodQuery(Qt::ImCursorRectangle).toRect().topLeft(), w->CaretPoint());
     f.after->setFocus(Qt::TabFocusReason);
     EXPECT_FALSE(w->CaretShown());
+}
+
+TEST(ObNumEditCaret, BlinksWithTheCursorFlashTime)
+{
+    const int saved = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(100);
+    Form f;
+    f.first->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(f.first->CaretShown());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !f.first->CaretShown(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.first->CaretShown(); }, 1000));
+    QApplication::setCursorFlashTime(saved);
+}
+
+TEST(ObNumEditMouse, DraggingOverTheTextSelectsAll)
+{
+    Form f;
+    f.first->SetText("123456");
+    f.first->setFocus(Qt::TabFocusReason);
+    const QRect text = f.first->TextRect();
+    const QPoint outside(f.first->ClientRect().left() + 1, text.center().y());
+    ASSERT_LT(outside.x(), text.left());
+    QTest::mousePress(f.first, Qt::LeftButton, {}, outside);
+    EXPECT_EQ(f.first->SelLength(), 0);
+    QTest::mouseMove(f.first, outside + QPoint(1, 0));
+    EXPECT_EQ(f.first->SelLength(), 0);  // not over the text yet
+    QTest::mouseMove(f.first, text.center());
+    EXPECT_GT(f.first->SelLength(), 0);
+    QTest::mouseRelease(f.first, Qt::LeftButton, {}, text.center());
+}
+
+TEST(ObNumEditMenu, RightClickOpensTheMenuAndKeepsTheSelection)
+{
+    Form f;
+    f.second->SetText("1234567");
+    f.before->setFocus(Qt::TabFocusReason);
+    // The right button takes the focus; entering selects all.
+    QTest::mousePress(f.second, Qt::RightButton, {}, f.second->rect().center());
+    QTest::mouseRelease(f.second, Qt::RightButton, {}, f.second->rect().center());
+    EXPECT_EQ(f.Focused(), f.second);
+    EXPECT_GT(f.second->SelLength(), 0);
+
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, f.second->rect().center(),
+                                f.second->mapToGlobal(f.second->rect().center()));
+    QApplication::sendEvent(f.second, &menuEvent);
+    EXPECT_TRUE(f.second->PopupMenu()->isVisible());
+    EXPECT_TRUE(f.second->MenuItem(3)->isEnabled());
+    // The open menu takes the keyboard; that is not leaving the box.
+    EXPECT_GT(f.second->SelLength(), 0);
+    f.second->MenuItem(3)->trigger();
+    f.second->PopupMenu()->hide();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral(u"1234567"));
+    EXPECT_GT(f.second->SelLength(), 0);
+}
+
+
+TEST(ObNumEditDesigner, PromotedWidgetInAForm)
+{
+    QWidget form;
+    Ui::PromotedForm ui;
+    ui.setupUi(&form);
+    ASSERT_NE(ui.ObNumEdit_TOP, nullptr);
+    EXPECT_FALSE(ui.ObNumEdit_TOP->ErrorBeep());
+    EXPECT_EQ(ui.ObNumEdit_TOP->DecimalLength(), 0);
+    EXPECT_TRUE(ui.ObNumEdit_LEFT->ErrorBeep());
+    ui.ObNumEdit_TOP->SetText("12.5");
+    EXPECT_EQ(ui.ObNumEdit_TOP->Text(), "12");
+    // AutoSize holds the height inside the layout.
+    form.show();
+    const int h = ui.ObNumEdit_TOP->TextHeight() + 4 + 4;
+    EXPECT_EQ(ui.ObNumEdit_TOP->height(), h);
 }
