@@ -72,9 +72,10 @@ TEST(LayoutCups, F11YesPrintsOnePageTitled)
     std::vector<std::string> asked;
     // Boxes are answered here: Yes to the question; the start in an empty folder
     // may report its missing files, which does not concern printing.
+    bool answer = true;
     SetMessageBoxHook([&](BoxKind kind, const std::string& text) {
         if (kind == BoxKind::Question) asked.push_back(text);
-        return kind == BoxKind::Question;
+        return kind == BoxKind::Question && answer;
     });
     {
         TForm_Main w;
@@ -98,9 +99,22 @@ TEST(LayoutCups, F11YesPrintsOnePageTitled)
         set("Edit_Custo1", "山田太郎");
         set("Edit_G1", "衣料品");
 
+        // F11 in an entry field, as the user presses it.  No: nothing is
+        // printed and the focus goes to goods line 1.
         asked.clear();
-        // F11 in an entry field, as the user presses it.
+        answer = false;
+        w.activateWindow();
         auto* field = w.Control<QLineEdit>("Edit_Custo1");
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_F11);
+        QApplication::processEvents();
+        EXPECT_EQ(asked.size(), 1u);
+        EXPECT_EQ(QApplication::focusWidget(), w.Control<QWidget>("Edit_G1"));
+        EXPECT_TRUE(Jobs(queue).empty());
+
+        // Yes: one job.
+        asked.clear();
+        answer = true;
         field->setFocus();
         QTest::keyClick(field, Qt::Key_F11);
         QApplication::processEvents();
