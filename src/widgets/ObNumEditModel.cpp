@@ -32,6 +32,13 @@ NumValueRules ObNumEditModel::Rules() const
     return r;
 }
 
+// The selection covers the whole display, so an empty display has none.
+void ObNumEditModel::UpdateDisplay()
+{
+    display_ = FormatDisplay(value_);
+    if (display_.empty()) selected_ = false;
+}
+
 void ObNumEditModel::Refilter()
 {
     value_ = FilterValue(value_);
@@ -40,7 +47,7 @@ void ObNumEditModel::Refilter()
 
 void ObNumEditModel::Reformat()
 {
-    display_ = FormatDisplay(value_);
+    UpdateDisplay();
     host_->FormatChanged();
 }
 
@@ -203,7 +210,7 @@ void ObNumEditModel::SetText(std::string_view s)
 {
     if (s == value_) return;
     value_ = NormalizeZeros(FilterValue(s));
-    display_ = FormatDisplay(value_);
+    UpdateDisplay();
     host_->ValueShown();
     host_->Changed();
 }
@@ -212,7 +219,7 @@ int ObNumEditModel::SelLength() const { return selected_ ? static_cast<int>(disp
 
 void ObNumEditModel::SelectAll()
 {
-    selected_ = true;
+    selected_ = !display_.empty();
     host_->SelectionShown();
 }
 
@@ -237,7 +244,7 @@ void ObNumEditModel::Commit(std::string text, bool saveUndo)
 {
     if (saveUndo) StoreUndo();
     value_ = std::move(text);
-    display_ = FormatDisplay(value_);
+    UpdateDisplay();
     host_->ValueShown();
     host_->Changed();
 }
@@ -339,7 +346,7 @@ void ObNumEditModel::ClearValue()
 {
     StoreUndo();
     value_.clear();
-    display_ = FormatDisplay(value_);
+    UpdateDisplay();
     selected_ = false;
     host_->SelectionShown();
     host_->ValueShown();
@@ -350,8 +357,8 @@ void ObNumEditModel::Undo()
 {
     if (!undoAvailable_) return;
     SwapUndo();
-    display_ = FormatDisplay(value_);
-    selected_ = true;
+    UpdateDisplay();
+    selected_ = !display_.empty();
     host_->SelectionShown();
     host_->ValueShown();
     host_->Changed();
@@ -363,7 +370,7 @@ void ObNumEditModel::Paste(std::string_view c)
     std::string t = HasSelection() ? FilterValue(c) : FilterValue(value_ + std::string(c));
     value_ = NormalizeZeros(t);
     selected_ = false;
-    display_ = FormatDisplay(value_);
+    UpdateDisplay();
     host_->SelectionShown();
     host_->ValueShown();
     host_->Changed();
@@ -382,7 +389,7 @@ void ObNumEditModel::LeaveControl()
 {
     if (value_ == "-" && !options_.Contains(eoMinusOnly)) {
         value_.clear();
-        display_ = FormatDisplay(value_);
+        UpdateDisplay();
         host_->ValueShown();
     }
 }

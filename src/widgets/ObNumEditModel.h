@@ -175,6 +175,7 @@ public:
 
 private:
     void Commit(std::string text, bool saveUndo);
+    void UpdateDisplay();
     void Refilter();
     void Reformat();
     void Refused(char& ch);

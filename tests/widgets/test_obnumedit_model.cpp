@@ -299,6 +299,28 @@ TEST(ObNumEditTyping, SelectionIsReplaced)
     Box e;
     e.m.SelectAll();  // an empty display selects nothing
     EXPECT_EQ(e.m.SelLength(), 0);
+    e.Type("5");
+    EXPECT_EQ(e.m.SelLength(), 0);
+
+    // Undo back to the empty value leaves nothing selected for the next digit.
+    Box u;
+    u.Type("8");
+    u.m.Undo();
+    EXPECT_EQ(u.m.Text(), "");
+    u.Type("4");
+    EXPECT_EQ(u.m.Text(), "4");
+    EXPECT_EQ(u.m.SelLength(), 0);
+
+    // A selection follows the display when the value is written.
+    Box w;
+    w.m.SetText("1");
+    w.m.SelectAll();
+    w.m.SetText("1234");
+    EXPECT_EQ(w.m.SelLength(), 5);
+    w.m.SetText("");
+    EXPECT_EQ(w.m.SelLength(), 0);
+    w.m.SetText("7");
+    EXPECT_EQ(w.m.SelLength(), 0);
 }
 
 TEST(ObNumEditTyping, WidthStop)
