@@ -239,12 +239,14 @@ TEST_F(VpPrinterTest, DriverWithoutPaperOrBinList) {
 }
 
 TEST_F(VpPrinterTest, ScaleIs100WithoutTheScaleField) {
+    spooler->printers["B"].mode.scale = 37;  // not valid: the field flag is absent
     TVpPrinter& vp = Vp();
     EXPECT_EQ(vp.GetScale(), 100);
     UseMode("B", [](DevMode& m) {
         m.fields |= DM_SCALE;
         m.scale = 50;
     });
+    EXPECT_EQ(Printer().PrinterIndex(), 2);
     EXPECT_EQ(vp.GetScale(), 100) << "the copy is taken once and kept until Refresh";
     vp.Refresh();
     EXPECT_EQ(vp.GetScale(), 50);
@@ -477,6 +479,23 @@ TEST_F(VpPrinterTest, JobStateErrors) {
     EXPECT_THROW(vp.EndDoc(), EOSError);
     EXPECT_EQ(vp.GetCanvas(), nullptr) << "a refused job is closed, not left open";
     EXPECT_TRUE(vp.CheckForChanges());
+}
+
+TEST_F(VpPrinterTest, CurrentPrinterUnknownToTheSnapshotIsAnAssertion) {
+    TVpPrinter& vp = Vp();
+    ASSERT_EQ(vp.GetIndex(), 1);
+    // A printer added and the printer object rebuilt without a change check.
+    spooler->Add("C");
+    DiscardPrinter();
+    Printer().SetPrinter("C", "", "", nullptr);
+    try {
+        vp.GetIndex();
+        ADD_FAILURE() << "no assertion failure";
+    } catch (const EAssertionFailed& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Assertion failure", 0), 0u) << e.what();
+    }
+    EXPECT_TRUE(vp.CheckForChanges());
+    EXPECT_EQ(vp.GetIndex(), 2);
 }
 
 TEST_F(VpPrinterTest, SpoolerDownAtStartIsNoPrinter) {
