@@ -254,6 +254,37 @@ TEST_F(CupsTest, AddedAndRemovedQueuesAreNoticed) {
     EXPECT_EQ(vp.GetIndex(), 1);
 }
 
+TEST_F(CupsTest, QueueWithoutDriverHasNoPaperOrSourceList) {
+    ASSERT_EQ(std::system("lpadmin -p hoxa_raw -E -v file:///dev/null -m raw 2>/dev/null"), 0);
+    struct Remove {
+        ~Remove() { std::system("lpadmin -x hoxa_raw"); }
+    } remove;
+    auto cups = std::make_shared<CupsSpooler>();
+    EXPECT_FALSE(cups->Papers("hoxa_raw"));
+    EXPECT_FALSE(cups->Bins("hoxa_raw"));
+    const DevMode m = cups->DefaultDevMode("hoxa_raw");
+    EXPECT_FALSE(m.fields & DM_PAPERSIZE);
+    EXPECT_FALSE(m.fields & DM_DEFAULTSOURCE);
+    EXPECT_EQ(cups->MaxCopies("hoxa_raw"), 9999);
+
+    CreateVpPrinter(cups);
+    TVpPrinter& vp = VpPrinter();
+    ASSERT_EQ(vp.GetPrinterNames().size(), 3u);
+    vp.SetIndex(2);
+    EXPECT_THROW(vp.GetPaperSizeNames(), EVpPrinterNotSupported);
+    EXPECT_THROW(vp.GetBinIndex(), EVpPrinterNotSupported);
+    EXPECT_EQ(vp.GetScale(), 100);
+    const Resolution r = vp.GetPixelsPerInch();
+    EXPECT_GT(r.x, 0);
+    EXPECT_GT(r.y, 0);
+    // It still takes a job.
+    vp.BeginDoc("raw");
+    vp.EndDoc();
+    int state = 0;
+    const cups_job_t job = WaitForJob("hoxa_raw", &state);
+    EXPECT_GT(job.id, 0);
+}
+
 TEST_F(CupsTest, UnreachableServerIsAnErrorNotAnEmptyList) {
     CreateVpPrinter(spooler);
     TVpPrinter& vp = VpPrinter();
