@@ -3,12 +3,18 @@
 #include "app/hoxa_dprintUnit.h"
 #include "base/Codec.h"
 #include "base/Fonts.h"
+#include "print/CupsSpooler.h"
+#include "print/PrinterWatcher.h"
+#include "print/SLIP97YPrnUnit.h"
+#include "print/VpPrinters.h"
+#include "print/Vp_d97Y_DotUnit.h"
 
 #include <QApplication>
 #include <QFont>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -44,13 +50,21 @@ int main(int argc, char** argv)
     font.setPixelSize(16);
     QApplication::setFont(font);
 
+    // The printer layer takes its snapshot of the installed printers before any window exists.
+    hoxa::CreateVpPrinter(std::make_shared<hoxa::CupsSpooler>());
+
     // Windows in their order of creation; the first one's closing ends the program.
     hoxa::TForm_Main formMain;
     instance.SetActivateHandler([&formMain] { formMain.BringToFront(); });
-    // >>> Form_SLIP97YPrn (print-position dialog) and Vp_d97_Dot (print module)
-    //     are created here, after Form_Main, once their classes exist.
+    // >>> the print-position dialog and the print module, after the main window
+    hoxa::TForm_SLIP97YPrn formSlip(&formMain);  // registers itself as Form_SLIP97YPrn
+    hoxa::Vp_d97_Dot();
     // <<<
+    // Printers added or removed while the program runs.
+    hoxa::PrinterWatcher printerWatcher(&formMain);
 
     formMain.show();
-    return app.exec();
+    const int rc = app.exec();
+    hoxa::DestroyVpPrinter();
+    return rc;
 }

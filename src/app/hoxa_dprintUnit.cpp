@@ -151,13 +151,13 @@ void TForm_Main::SetupLook()
     // Sender tabs: only the strip is used.
     u.PageControl_My->setDrawBase(false);
     u.PageControl_My->setExpanding(false);
-    u.PageControl_My->setUsesScrollButtons(false);
-    u.PageControl_My->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 0px 3px; min-width: 0px; }"));
+    u.PageControl_My->setUsesScrollButtons(true);  // ten tabs are wider than the strip
     for (int i = 1; i <= 10; ++i) {
         const int t = u.PageControl_My->addTab(QStringLiteral(u"依頼主%1").arg(i));
         u.PageControl_My->setTabTextColor(t, kGrey);
     }
     u.PageControl_My->setCurrentIndex(0);
+    for (QToolButton* arrow : u.PageControl_My->findChildren<QToolButton*>()) arrow->setFocusPolicy(Qt::NoFocus);
 
     u.DateTimePicker_1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     u.DateTimePicker_1->setCalendarPopup(true);
@@ -481,6 +481,11 @@ bool TForm_Main::eventFilter(QObject* watched, QEvent* e)
 bool TForm_Main::HandleKey(QWidget* control, KeyMap map, QKeyEvent* e)
 {
     const int key = e->key();
+    // Tab leaves the date picker (Qt's date edit would step through its sections).
+    if (control == ui_->DateTimePicker_1 && (key == Qt::Key_Tab || key == Qt::Key_Backtab)) {
+        MoveFocus(control, key == Qt::Key_Tab && !(e->modifiers() & Qt::ShiftModifier) ? +1 : -1);
+        return true;
+    }
     if (key == Qt::Key_F2) {
         Guarded(this, [this] { SpeedButton_F2Click(); });
         return true;

@@ -92,6 +92,22 @@ TEST_F(Fields, EnterChainOfTheGoodsLinesEndsAtTheThird)
     EXPECT_EQ(Focus(), E("Edit_Zip"));
 }
 
+TEST_F(Fields, TabWalksTheWholeOrderAndWraps)
+{
+    const std::vector<const char*> order = {
+        "Edit_Zip",      "Edit_Add1",      "Edit_Add2",   "Edit_Custo1",   "Edit_tel",      "CheckBox_Date_1",
+        "DateTimePicker_1", "Edit_de_date1", "Edit_de_date2", "Edit_de_date3", "Edit_G1",    "Edit_G2",
+        "Edit_G3",       "ComboBox_SEL",   "BitBtn_SendMail", "PageControl_My", "CheckBox_My", "Edit_MyZip",
+        "Edit_MyADD1",   "Edit_MyADD2",    "Edit_My",     "Edit_MyTEL",    "BitBtn_My"};
+    for (std::size_t i = 1; i <= order.size(); ++i) {
+        Key(Qt::Key_Tab);
+        const char* want = order[i % order.size()];
+        ASSERT_TRUE(Focus() == C(want) || C(want)->isAncestorOf(Focus())) << "step " << i << ": " << want << " got " << (Focus() ? Focus()->objectName().toStdString() + "/" + Focus()->metaObject()->className() : "none");
+    }
+    Key(Qt::Key_Backtab);
+    EXPECT_EQ(Focus(), C("BitBtn_My"));
+}
+
 TEST_F(Fields, TabIntoAFieldWithTextLeavesTheCaretAtTheEnd)
 {
     E("Edit_Add1")->SetText("東京都千代田区");

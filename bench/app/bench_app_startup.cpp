@@ -1,0 +1,138 @@
+// Start-up of the main window up to its first paint, beside a bare Qt window
+// holding the same number of widgets of the same kinds, in the same run.
+#include "app/hoxa_dprintUnit.h"
+#include "base/Fonts.h"
+#include "base/MsgBox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+class PaintWatch : public QObject {
+public:
+    bool painted = false;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) painted = true;
+        return false;
+    }
+};
+
+// Shows the window and returns the seconds from `start` to its first paint.
+double ShowUntilPainted(QWidget& w, const QElapsedTimer& start)
+{
+    PaintWatch watch;
+    w.installEventFilter(&watch);
+    w.show();
+    while (!watch.painted) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const double s = static_cast<double>(start.nsecsElapsed()) * 1e-9;
+    w.removeEventFilter(&watch);
+    return s;
+}
+
+// The widgets the form itself creates (not the inner parts Qt adds to them).
+struct Part {
+    const QMetaObject* kind;
+    QRect geometry;
+};
+std::vector<Part> FormParts()
+{
+    hoxa::TForm_Main form;
+    std::vector<Part> parts;
+    for (QWidget* w : form.findChildren<QWidget*>()) {
+        const QString name = w->objectName();
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_"))) continue;
+        parts.push_back({w->metaObject(), QRect(w->mapTo(&form, QPoint(0, 0)), w->size())});
+    }
+    return parts;
+}
+
+QWidget* MakeBare(const QMetaObject* kind, QWidget* parent)
+{
+    auto is = [kind](const QMetaObject& m) { return kind->inherits(&m); };
+    if (is(QLineEdit::staticMetaObject)) return new QLineEdit(parent);
+    if (is(QPlainTextEdit::staticMetaObject)) return new QPlainTextEdit(parent);
+    if (is(QComboBox::staticMetaObject)) return new QComboBox(parent);
+    if (is(QCheckBox::staticMetaObject)) return new QCheckBox(parent);
+    if (is(QToolButton::staticMetaObject)) return new QToolButton(parent);
+    if (is(QDateEdit::staticMetaObject)) return new QDateEdit(parent);
+    if (is(QTabBar::staticMetaObject)) return new QTabBar(parent);
+    if (is(QGroupBox::staticMetaObject)) return new QGroupBox(parent);
+    if (is(QStatusBar::staticMetaObject)) return new QStatusBar(parent);
+    if (is(QLabel::staticMetaObject)) return new QLabel(parent);
+    if (is(QFrame::staticMetaObject)) return new QFrame(parent);
+    return new QWidget(parent);
+}
+
+void BM_MainWindowFirstPaint(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        auto form = std::make_unique<hoxa::TForm_Main>();
+        state.SetIterationTime(ShowUntilPainted(*form, t));
+        form->close();
+        form.reset();
+        QCoreApplication::processEvents();
+    }
+}
+
+void BM_BareWindowFirstPaint(benchmark::State& state)
+{
+    static const std::vector<Part> parts = FormParts();
+    state.counters["widgets"] = static_cast<double>(parts.size());
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        auto window = std::make_unique<QWidget>();
+        window->setFixedSize(677, 646);
+        for (const Part& p : parts) MakeBare(p.kind, window.get())->setGeometry(p.geometry);
+        state.SetIterationTime(ShowUntilPainted(*window, t));
+        window.reset();
+        QCoreApplication::processEvents();
+    }
+}
+
+BENCHMARK(BM_MainWindowFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_BareWindowFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    hoxa::InstallFontSubstitutions();
+    // The window reads and writes its files in the current folder: use a private one
+    // with a first sender slot, and answer any message box at once.
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    QFile slot(QStringLiteral("my0.txt"));
+    if (slot.open(QIODevice::WriteOnly)) slot.write("\r\n\r\n\r\n\r\n\r\n");
+    slot.close();
+    hoxa::SetMessageBoxHook([](hoxa::BoxKind, const std::string&) { return false; });
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
