@@ -1,33 +1,141 @@
-// Printer group of the main window.
+// Printer group of the main window: the printer registered for the current
+// paper feed, its paper and bin lists, and the two margins.
 #include "app/hoxa_dprintUnit.h"
 
 #include "ui_hoxa_dprintUnit.h"
 
+#include "base/Codec.h"
+#include "base/cp932.h"
+#include "print/PrinterRegistration.h"
+#include "print/SLIP97YPrnUnit.h"
+#include "print/VpPrinterDialogs.h"
+#include "print/VpPrinters.h"
+
+#include <QComboBox>
+#include <QLabel>
+
 namespace hoxa {
+
+namespace {
+
+void FillBox(QComboBox* box, const std::vector<std::string>& items)
+{
+    box->clear();
+    for (const std::string& item : items) box->addItem(ToQString(item));
+}
+
+std::string Text(const QLabel* label) { return FromQString(label->text()); }
+
+// The section name: the text of the selected paper feed.
+std::string FeedName(const ::Ui::TForm_Main& u) { return FromQString(u.ComboBox_SEL->currentText()); }
+
+// Reads the feed's section into the printer index and margin labels.  When the
+// stored index no longer names the printer stored by name, but that printer is
+// still installed, its present index is used (the file keeps the old number
+// until the next registration).
+void LoadFeedRegistration(TForm_Main& w)
+{
+    auto& u = *w.ui();
+    const FeedRegistration r = ReadFeedRegistration(w.WorkingDir(), FeedName(u));
+    std::string index = r.prnNoIndex;
+    if (!Trim(r.prnName).empty()) {
+        try {
+            const std::vector<std::string> names = VpPrinter().GetPrinterNames();
+            index = ResolvePrinterIndex(r.prnNoIndex, r.prnName, names);
+        } catch (const EVpPrinter&) {
+            // No printer: the refresh reports it.
+        }
+    }
+    u.Label_PrinterIndex->setText(ToQString(index));
+    u.Label_Prn_Top->setText(ToQString(r.top));
+    u.Label_Prn_Left->setText(ToQString(r.left));
+}
+
+}  // namespace
 
 void TForm_Main::SpeedButton_PRNSETClick()
 {
-    // The printer registration completes this (printer refresh).
+    auto& u = *ui_;
+    TVpPrinter& vp = VpPrinter();
+    // A text that is no integer raises the conversion error here.
+    const int n = StrToInt(Text(u.Label_PrinterIndex));
+    try {
+        vp.SetIndex(n);
+    } catch (const EVPPrinterRangeError&) {
+        vp.SetIndex(0);
+        return;
+    }
+    try {
+        FillBox(u.ComboBox1, vp.GetPrinterNames());
+        u.ComboBox1->setCurrentIndex(vp.GetIndex());
+    } catch (const EVpPrinter&) {
+        u.ComboBox1->setEnabled(false);
+        return;
+    }
+    try {
+        FillBox(u.ComboBox2, vp.GetPaperSizeNames());
+        u.ComboBox2->setCurrentIndex(vp.GetPaperSizeIndex());
+    } catch (const EVpPrinter&) {
+        u.ComboBox2->setEnabled(false);
+        return;
+    }
+    try {
+        FillBox(u.ComboBox3, vp.GetBinNames());
+        u.ComboBox3->setCurrentIndex(vp.GetBinIndex());
+    } catch (const EVpPrinter&) {
+        u.ComboBox3->setCurrentIndex(-1);
+    }
+    for (QComboBox* box : {u.ComboBox1, u.ComboBox2, u.ComboBox3}) box->repaint();
 }
 
 void TForm_Main::SpeedButton_PrnIdGetClick()
 {
-    // The printer registration completes this (load the feed's printer and margins).
+    LoadFeedRegistration(*this);
+    SpeedButton_PRNSETClick();
 }
 
 void TForm_Main::ComboBox_SELChange()
 {
-    // The printer registration completes this (calls SpeedButton_PrnIdGetClick).
+    SpeedButton_PrnIdGetClick();
 }
 
 void TForm_Main::BitBtn_PrnSetClick()
 {
-    // The printer registration completes this (register the feed's printer).
+    auto& u = *ui_;
+    // 1: the feed's registration.  An index that is no integer is taken as 0
+    // here, so that registering repairs a damaged file.
+    LoadFeedRegistration(*this);
+    std::int32_t stored = 0;
+    if (!TryStrToInt(Text(u.Label_PrinterIndex), stored)) u.Label_PrinterIndex->setText(QStringLiteral("0"));
+    SpeedButton_PRNSETClick();
+
+    // 2: the dialog opens on the registered printer when it is selected.
+    TVpPrinter& vp = VpPrinter();
+    const int n = IndexOrZero(Text(u.Label_PrinterIndex));
+    vp.SetIndex(n == vp.GetIndex() ? n : 0);
+
+    // 3, 4: the chosen printer (the one selected before when cancelled).
+    auto* dialog = findChild<TVpPrinterSetupDialog*>(QStringLiteral("VpPrinterSetupDialog1"));
+    if (!dialog) {
+        dialog = new TVpPrinterSetupDialog(this);
+        dialog->setObjectName(QStringLiteral("VpPrinterSetupDialog1"));
+    }
+    dialog->Execute();
+    u.Label_PrinterIndex->setText(ToQString(IntToStr(vp.GetIndex())));
+
+    // 5, 6
+    const std::string feed = FeedName(u);
+    SpeedButton_PRNSETClick();
+    WriteFeedRegistration(WorkingDir(), feed,
+                          {FromQString(u.ComboBox1->currentText()), Text(u.Label_PrinterIndex),
+                           Text(u.Label_Prn_Top), Text(u.Label_Prn_Left)});
 }
 
 void TForm_Main::BitBtn_PrnSet2Click()
 {
-    // The printer registration completes this (margin dialog).
+    auto* dialog = findChild<TForm_SLIP97YPrn*>(QStringLiteral("Form_SLIP97YPrn"), Qt::FindDirectChildrenOnly);
+    if (!dialog) dialog = new TForm_SLIP97YPrn(this);
+    dialog->exec();
 }
 
 }  // namespace hoxa
