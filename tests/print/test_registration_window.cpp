@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QGroupBox>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <sys/stat.h>
@@ -330,6 +331,38 @@ TEST_F(Registration, MarginRegistrationIntoAnUnwritableFileKeepsDialogAndLabels)
     ASSERT_EQ(CountBoxes(BoxKind::Error), 1);
     EXPECT_NE(boxes.back().text.find("hoxa_q310.ini に書き込めません"), std::string::npos) << boxes.back().text;
     EXPECT_EQ(Label("Label_Prn_Top"), "0");
+}
+
+TEST_F(Registration, BothRegistrationsUseTheFolderRecordedAtStartUp)
+{
+    ThreePrinters();
+    Start();
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
+    answers = {true};
+    WithMarginDialog([](TForm_SLIP97YPrn* d) { RegisterButton(d)->click(); });
+    AnswerSetupDialog(-1, true);
+    ClickRegisterPrinter();
+    EXPECT_TRUE(boxes.size() == 1 && boxes[0].kind == BoxKind::Question);
+    EXPECT_EQ(Ini(), std::string(kManual) + "PrnName=PDF\r\nPrnNoIndex=0\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n");
+    EXPECT_FALSE(QFile::exists(elsewhere.filePath(QStringLiteral("hoxa_q310.ini"))));
+}
+
+TEST_F(Registration, MarginLabelsAreSmallNavyVerdana)
+{
+    ThreePrinters();
+    Start();
+    for (const char* name : {"Label_Prn_Top", "Label_Prn_Left"}) {
+        QLabel* label = C<QLabel>(name);
+        EXPECT_EQ(label->font().pixelSize(), 11) << name;
+        EXPECT_EQ(label->font().family(), QStringLiteral("Verdana")) << name;
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0, 0, 128)) << name;
+        EXPECT_TRUE(label->isVisible()) << name;
+    }
+    EXPECT_EQ(C<QLabel>("Label_Prn_Left")->pos() - C<QLabel>("Label_Prn_Top")->pos(), QPoint(0, 11));
+    EXPECT_FALSE(C<QToolButton>("BitBtn_PrnSet")->icon().isNull());
+    EXPECT_FALSE(C<QToolButton>("BitBtn_PrnSet2")->icon().isNull());
 }
 
 // ------------------------------------------------------------- the dialog itself
