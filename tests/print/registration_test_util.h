@@ -28,8 +28,10 @@ namespace hoxa::regtest {
 template <class T>
 void WhenModalShows(std::function<void(T*)> drive)
 {
+    // The pending timer holds the only strong reference, so nothing is left over.
     auto attempt = std::make_shared<std::function<void(int)>>();
-    *attempt = [drive, attempt](int left) {
+    std::weak_ptr<std::function<void(int)>> weak = attempt;
+    *attempt = [drive, weak](int left) {
         T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
         if (dialog && dialog->isVisible()) {
             QPointer<QWidget> guard(dialog);
@@ -41,7 +43,7 @@ void WhenModalShows(std::function<void(T*)> drive)
             });
             drive(dialog);
         } else if (left > 0) {
-            QTimer::singleShot(10, [attempt, left] { (*attempt)(left - 1); });
+            QTimer::singleShot(10, [self = weak.lock(), left] { (*self)(left - 1); });
         } else {
             ADD_FAILURE() << "dialog did not show";
         }
