@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QAbstractButton>
 #include <QToolButton>
 
 #include <benchmark/benchmark.h>
@@ -53,6 +54,9 @@ double ShowUntilPainted(QWidget& w, const QElapsedTimer& start)
 struct Part {
     const QMetaObject* kind;
     QRect geometry;
+    QString text;
+    QStringList items;
+    QFont font;
 };
 std::vector<Part> FormParts()
 {
@@ -61,7 +65,14 @@ std::vector<Part> FormParts()
     for (QWidget* w : form.findChildren<QWidget*>()) {
         const QString name = w->objectName();
         if (name.isEmpty() || name.startsWith(QLatin1String("qt_"))) continue;
-        parts.push_back({w->metaObject(), QRect(w->mapTo(&form, QPoint(0, 0)), w->size())});
+        Part p{w->metaObject(), QRect(w->mapTo(&form, QPoint(0, 0)), w->size()), QString(), {}, w->font()};
+        if (auto* l = qobject_cast<QLabel*>(w)) p.text = l->text();
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) p.text = b->text();
+        if (auto* c = qobject_cast<QComboBox*>(w))
+            for (int i = 0; i < c->count(); ++i) p.items << c->itemText(i);
+        if (auto* t = qobject_cast<QTabBar*>(w))
+            for (int i = 0; i < t->count(); ++i) p.items << t->tabText(i);
+        parts.push_back(p);
     }
     return parts;
 }
@@ -96,6 +107,37 @@ void BM_MainWindowFirstPaint(benchmark::State& state)
     }
 }
 
+// The same widgets with the same texts and fonts, built by hand.
+void BuildWithTexts(QWidget* window, const std::vector<Part>& parts)
+{
+    for (const Part& p : parts) {
+        QWidget* w = MakeBare(p.kind, window);
+        w->setGeometry(p.geometry);
+        w->setFont(p.font);
+        if (auto* l = qobject_cast<QLabel*>(w)) l->setText(p.text);
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(p.text);
+        if (auto* c = qobject_cast<QComboBox*>(w)) c->addItems(p.items);
+        if (auto* t = qobject_cast<QTabBar*>(w))
+            for (const QString& s : p.items) t->addTab(s);
+    }
+}
+
+void BM_BareWindowWithTextsFirstPaint(benchmark::State& state)
+{
+    static const std::vector<Part> parts = FormParts();
+    state.counters["widgets"] = static_cast<double>(parts.size());
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        auto window = std::make_unique<QWidget>();
+        window->setFixedSize(677, 646);
+        BuildWithTexts(window.get(), parts);
+        state.SetIterationTime(ShowUntilPainted(*window, t));
+        window.reset();
+        QCoreApplication::processEvents();
+    }
+}
+
 void BM_BareWindowFirstPaint(benchmark::State& state)
 {
     static const std::vector<Part> parts = FormParts();
@@ -112,8 +154,21 @@ void BM_BareWindowFirstPaint(benchmark::State& state)
     }
 }
 
+void BM_MainWindowConstructOnly(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        auto form = std::make_unique<hoxa::TForm_Main>();
+        state.SetIterationTime(static_cast<double>(t.nsecsElapsed()) * 1e-9);
+        form.reset();
+    }
+}
+BENCHMARK(BM_MainWindowConstructOnly)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+
 BENCHMARK(BM_MainWindowFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
 BENCHMARK(BM_BareWindowFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_BareWindowWithTextsFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -22,6 +22,8 @@
 #include <QTextCursor>
 #include <QUrl>
 
+#include <map>
+
 namespace hoxa {
 
 namespace {
@@ -54,9 +56,17 @@ void SetBase(QWidget* w, const QColor& colour)
     w->setPalette(p);
 }
 
+// The theme's icon, or the bundled picture.  Kept for the process, so that the
+// pictures are looked up and rendered once.
 QIcon ButtonIcon(const char* themeName, const char* fallback)
 {
-    return QIcon::fromTheme(QString::fromLatin1(themeName), QIcon(QString::fromLatin1(fallback)));
+    static std::map<std::string, QIcon> cache;
+    auto it = cache.find(themeName);
+    if (it == cache.end())
+        it = cache.emplace(themeName, QIcon::fromTheme(QString::fromLatin1(themeName),
+                                                       QIcon(QString::fromLatin1(fallback))))
+                 .first;
+    return it->second;
 }
 
 constexpr char kMemoGuidance[] = "テキストを貼り付けることができます　７行以内に収めてください";
@@ -77,6 +87,10 @@ QString SupportMailUrl()
 
 TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent), ui_(new ::Ui::TForm_Main)
 {
+    // The window font first, so that the controls are created with it.
+    QFont windowFont(ToQString("ＭＳ Ｐゴシック"));
+    windowFont.setPixelSize(16);
+    setFont(windowFont);
     ui_->setupUi(this);
     setFixedSize(677, 646);
     SetupLook();
@@ -95,10 +109,6 @@ TForm_Main::~TForm_Main()
 
 void TForm_Main::SetupLook()
 {
-    QFont windowFont(ToQString("ＭＳ Ｐゴシック"));
-    windowFont.setPixelSize(16);
-    setFont(windowFont);
-
     auto& u = *ui_;
     SetLook(u.Label_Dest, 16, true);
     for (QLabel* l : {u.Label_D1, u.Label_D2, u.Label_D3, u.Label_D4, u.Label_D5})
@@ -159,8 +169,6 @@ void TForm_Main::SetupLook()
     u.PageControl_My->setCurrentIndex(0);
     for (QToolButton* arrow : u.PageControl_My->findChildren<QToolButton*>()) arrow->setFocusPolicy(Qt::NoFocus);
 
-    u.DateTimePicker_1->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    u.DateTimePicker_1->setCalendarPopup(true);
     RequestImeMode(u.DateTimePicker_1, ImeMode::Disabled);
     for (QLineEdit* inner : u.DateTimePicker_1->findChildren<QLineEdit*>())
         RequestImeMode(inner, ImeMode::Disabled);

@@ -222,6 +222,13 @@ TEST_F(Fields, CharacterOutsideCp932BecomesGetaWithGuidance)
     EXPECT_NE(form->Guidance().find("お届け先のおところ①"), std::string::npos) << form->Guidance();
     EXPECT_NE(form->Guidance().find("〓"), std::string::npos);
 
+    // The same through the input method, in a field with a byte limit.
+    TCpEdit* goods = E("Edit_G2");
+    goods->setFocus();
+    Commit(goods, QString::fromUtf8("\xF0\x9F\x8D\x8E") + QStringLiteral(u"りんご"));
+    EXPECT_EQ(goods->Text(), "〓りんご");
+    EXPECT_NE(form->Guidance().find("品名２"), std::string::npos) << form->Guidance();
+
     auto* memo = C<QPlainTextEdit>("Memo1");
     memo->setFocus();
     EXPECT_EQ(form->Guidance(), "テキストを貼り付けることができます　７行以内に収めてください");
