@@ -21,6 +21,15 @@ using namespace hoxa::apptest;
 
 namespace {
 
+// Takes the links the buttons hand to the desktop.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
 class Fields : public MainWindowTest {
 protected:
     void SetUp() override
@@ -281,6 +290,23 @@ TEST_F(Fields, MailLinkCarriesSubjectCcAndBccEncoded)
     EXPECT_FALSE(E("Edit_G1")->toolTip().isEmpty());
 }
 
+TEST_F(Fields, WebAndMailButtonsHandTheirLinksToTheDesktop)
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    C<QToolButton>("BitBtn_WebHelp")->click();
+    C<QToolButton>("BitBtn_SendMail")->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    ASSERT_EQ(catcher.urls.size(), 2);
+    EXPECT_EQ(catcher.urls[0], QUrl(QStringLiteral("https://hoxa.example.jp/")));
+    EXPECT_EQ(catcher.urls[1].scheme(), QStringLiteral("mailto"));
+    EXPECT_EQ(catcher.urls[1].path(), QStringLiteral("support@hoxa.example.jp"));
+    EXPECT_EQ(catcher.urls[1].toString(QUrl::FullyEncoded), SupportMailUrl());
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(Fields, TransferFillsTheDestinationFromThePastedText)
 {
     E("Edit_G1")->SetText("本");
@@ -311,3 +337,5 @@ TEST_F(Fields, TransferFillsTheDestinationFromThePastedText)
     EXPECT_EQ(E("Edit_Custo1")->Text(), "山田太郎");
     EXPECT_TRUE(memo->toPlainText().isEmpty());
 }
+
+#include "test_app_fields.moc"
