@@ -29,20 +29,23 @@ namespace {
 
 // Refuses an edit that would make the text longer than the limit in CP932 bytes.
 // An edit that does not lengthen the text is always accepted, so that a longer
-// text set by the program can still be shortened.
+// text set by the program can still be shortened; a text set by the program
+// (setText leaves the field unmodified) is never refused.
 class ByteLimitValidator : public QValidator {
 public:
-    ByteLimitValidator(QObject* parent, const std::size_t* acceptedBytes, int maxBytes)
-        : QValidator(parent), acceptedBytes_(acceptedBytes), max_(static_cast<std::size_t>(maxBytes))
+    ByteLimitValidator(QLineEdit* edit, const std::size_t* acceptedBytes, int maxBytes)
+        : QValidator(edit), edit_(edit), acceptedBytes_(acceptedBytes), max_(static_cast<std::size_t>(maxBytes))
     {
     }
     State validate(QString& input, int&) const override
     {
+        if (!edit_->isModified()) return Acceptable;
         const std::size_t n = FromQString(input).size();
         return n <= max_ || n <= *acceptedBytes_ ? Acceptable : Invalid;
     }
 
 private:
+    const QLineEdit* edit_;
     const std::size_t* acceptedBytes_;  // bytes of the text before this edit
     std::size_t max_;
 };

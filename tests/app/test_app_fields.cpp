@@ -166,6 +166,18 @@ TEST_F(Fields, ByteLimitsCountFullWidthCharactersAsTwo)
     EXPECT_EQ(name->Text(), longer);
     Key(Qt::Key_Backspace);
     EXPECT_EQ(name->Text().size(), 99u);
+
+    // Also when the program sets the text through QLineEdit itself.
+    TCpEdit* goods = E("Edit_G1");  // 30 bytes
+    goods->setText(QString(40, u'x'));
+    goods->setFocus();
+    goods->end(false);
+    Type(goods, QStringLiteral("y"));
+    EXPECT_EQ(goods->text(), QString(40, u'x'));
+    goods->setText(QStringLiteral("abc"));
+    goods->end(false);
+    Type(goods, QString(40, u'z'));
+    EXPECT_EQ(goods->Text().size(), 30u);
 }
 
 TEST_F(Fields, MonthBoxTakesOnlyDigits)
