@@ -29,8 +29,8 @@ public:
 
     // The text as CP932 bytes.
     std::string Text() const;
-    // Sets the text as the program does: not limited by MaxBytes.  Program texts
-    // longer than the limit go through here, not through setText().
+    // Sets the text as the program does: not limited by MaxBytes (neither is
+    // QLineEdit::setText).
     void SetText(std::string_view cp932);
 
     // Maximum length in CP932 bytes for typing and pasting; 0 means none.

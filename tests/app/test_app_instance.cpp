@@ -2,6 +2,8 @@
 // running one and ends without touching its folder, also when both start at the
 // same moment or a crashed copy left its socket behind), and a plain message
 // instead of a crash when there is no display.
+#include "app/SingleInstance.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -129,6 +131,31 @@ TEST_F(Instance, SocketLeftByACrashedCopyIsCleanedUp)
     QProcess* second = Start("b");
     ASSERT_TRUE(second->waitForFinished(8000));
     EXPECT_TRUE(Running(first));
+}
+
+TEST_F(Instance, RunningCopyIsAskedForItsWindow)
+{
+    // In this process: the socket lives in TMPDIR, pointed into the test folder.
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(Dir("tmp")));
+    int asked = 0;
+    {
+        hoxa::SingleInstance running;
+        ASSERT_TRUE(running.Acquire());
+        running.SetActivateHandler([&asked] { ++asked; });
+        EXPECT_TRUE(QFileInfo::exists(SocketPath()));
+        hoxa::SingleInstance later;
+        EXPECT_FALSE(later.Acquire());
+        QTRY_COMPARE_WITH_TIMEOUT(asked, 1, 3000);
+        hoxa::SingleInstance third;
+        EXPECT_FALSE(third.Acquire());
+        QTRY_COMPARE_WITH_TIMEOUT(asked, 2, 3000);
+    }
+    // Once the running copy is gone, a new start runs.
+    hoxa::SingleInstance next;
+    EXPECT_TRUE(next.Acquire());
+    if (oldTmp.isNull()) qunsetenv("TMPDIR");
+    else qputenv("TMPDIR", oldTmp);
 }
 
 TEST_F(Instance, NoDisplaySaysHowToStartIt)
