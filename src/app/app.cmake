@@ -1,10 +1,10 @@
 # The main window, the program entry and its installation.
 target_sources(hoxa_gui PRIVATE
+  ButtonPictures.h ButtonPictures.cpp
   CpEdit.h CpEdit.cpp
   SingleInstance.h SingleInstance.cpp
   hoxa_dprintUnit.ui hoxa_dprintUnit.h hoxa_dprintUnit.cpp
-  hoxa_dprintUnit_printer.cpp hoxa_dprintUnit_print.cpp
-  res/hoxa_app.qrc)
+  hoxa_dprintUnit_printer.cpp hoxa_dprintUnit_print.cpp)
 
 add_executable(hoxa_Nivora hoxa_Nivora.cpp)
 target_link_libraries(hoxa_Nivora PRIVATE hoxa_gui)

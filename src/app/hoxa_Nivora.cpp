@@ -1,4 +1,5 @@
 // Program entry: one running copy per user, then the main window.
+#include "app/ButtonPictures.h"
 #include "app/SingleInstance.h"
 #include "app/hoxa_dprintUnit.h"
 #include "base/Codec.h"
@@ -44,7 +45,7 @@ int main(int argc, char** argv)
     if (!instance.Acquire()) return 0;  // the running copy has been brought to the front
 
     QApplication::setApplicationName(QStringLiteral("hoxa_Nivora"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("hoxa-nivora"), QIcon(QStringLiteral(":/hoxa/hoxa-nivora.svg"))));
+    QApplication::setWindowIcon(hoxa::ButtonPicture("hoxa-nivora", hoxa::Picture::AppIcon));
     hoxa::InstallFontSubstitutions();
     QFont font(hoxa::ToQString("ＭＳ Ｐゴシック"));
     font.setPixelSize(16);

@@ -2,6 +2,7 @@
 
 #include "ui_hoxa_dprintUnit.h"
 
+#include "app/ButtonPictures.h"
 #include "app/CpEdit.h"
 #include "app/SenderSlot.h"
 #include "app/Settings.h"
@@ -15,14 +16,12 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QUrl>
 
-#include <map>
 
 namespace hoxa {
 
@@ -54,19 +53,6 @@ void SetBase(QWidget* w, const QColor& colour)
     QPalette p = w->palette();
     p.setColor(QPalette::Base, colour);
     w->setPalette(p);
-}
-
-// The theme's icon, or the bundled picture.  Kept for the process, so that the
-// pictures are looked up and rendered once.
-QIcon ButtonIcon(const char* themeName, const char* fallback)
-{
-    static std::map<std::string, QIcon> cache;
-    auto it = cache.find(themeName);
-    if (it == cache.end())
-        it = cache.emplace(themeName, QIcon::fromTheme(QString::fromLatin1(themeName),
-                                                       QIcon(QString::fromLatin1(fallback))))
-                 .first;
-    return it->second;
 }
 
 constexpr char kMemoGuidance[] = "テキストを貼り付けることができます　７行以内に収めてください";
@@ -253,18 +239,20 @@ void TForm_Main::SetupKeyMap()
 void TForm_Main::SetupButtons()
 {
     auto& u = *ui_;
-    u.BitBtn_1->setIcon(ButtonIcon("go-down", ":/hoxa/transfer.svg"));
+    u.BitBtn_1->setIcon(ButtonPicture("go-down", Picture::Transfer));
     u.BitBtn_1->setIconSize(QSize(32, 32));
-    u.BitBtn_MemoCLS->setIcon(ButtonIcon("edit-clear", ":/hoxa/clear.svg"));
-    u.BitBtn_CLS->setIcon(ButtonIcon("edit-clear", ":/hoxa/clear.svg"));
+    u.BitBtn_MemoCLS->setIcon(ButtonPicture("edit-clear", Picture::Clear));
+    u.BitBtn_CLS->setIcon(ButtonPicture("edit-clear", Picture::Clear));
     u.BitBtn_CLS->setIconSize(QSize(28, 28));
-    u.BitBtn_My->setIcon(ButtonIcon("document-save", ":/hoxa/save.svg"));
+    u.BitBtn_My->setIcon(ButtonPicture("document-save", Picture::Save));
     u.BitBtn_My->setIconSize(QSize(28, 28));
-    u.BitBtn_WebHelp->setIcon(ButtonIcon("help-browser", ":/hoxa/help.svg"));
+    u.BitBtn_WebHelp->setIcon(ButtonPicture("help-browser", Picture::Help));
     u.BitBtn_WebHelp->setIconSize(QSize(28, 28));
-    u.BitBtn_SendMail->setIcon(ButtonIcon("mail-message-new", ":/hoxa/mail.svg"));
-    u.BitBtn_PrnSet->setIcon(ButtonIcon("printer", ":/hoxa/printer.svg"));
-    u.BitBtn_PrnSet2->setIcon(ButtonIcon("transform-move", ":/hoxa/margin.svg"));
+    u.BitBtn_SendMail->setIcon(ButtonPicture("mail-message-new", Picture::Mail));
+    u.BitBtn_SendMail->setIconSize(QSize(14, 14));
+    SetLook(u.BitBtn_SendMail, 12);
+    u.BitBtn_PrnSet->setIcon(ButtonPicture("printer", Picture::Printer));
+    u.BitBtn_PrnSet2->setIcon(ButtonPicture("transform-move", Picture::Margin));
 
     auto guard = [this](void (TForm_Main::*handler)()) {
         return [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); };
