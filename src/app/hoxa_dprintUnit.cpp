@@ -121,6 +121,10 @@ void TForm_Main::SetupLook()
     for (QComboBox* c : {u.ComboBox1, u.ComboBox2, u.ComboBox3}) {
         SetLook(c, 12);
         SetBase(c, palette().color(QPalette::Button));
+        // Display boxes: the printer box's text is stored as the registered
+        // printer's name and the printer is found again by it, so it must show
+        // the chosen printer, never something typed into it.
+        c->lineEdit()->setReadOnly(true);
     }
     SetLook(u.Label_SEL, 15);
     SetLook(u.ComboBox_SEL, 15, false, kNavy);

@@ -466,6 +466,25 @@ TEST_F(Registration, APrinterThatMovedInTheListIsFoundByItsName)
                          kContinuous + "PrnName=Gone\r\nPrnNoIndex=1\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n");
 }
 
+TEST_F(Registration, TextTypedIntoThePrinterBoxIsNeitherShownNorStoredAsTheName)
+{
+    ThreePrinters();
+    Start();
+    QComboBox* printerBox = Box("ComboBox1");
+    printerBox->setFocus();
+    QTest::keyClicks(printerBox, QStringLiteral("Office"));
+    EXPECT_EQ(printerBox->currentText(), QStringLiteral("PDF"));
+
+    // The margin registration stores the shown printer, and the next feed load
+    // finds that printer again.
+    answers = {true};
+    WithMarginDialog([](TForm_SLIP97YPrn* d) { RegisterButton(d)->click(); });
+    EXPECT_EQ(Ini(), std::string(kManual) + "PrnName=PDF\r\nPrnNoIndex=0\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n");
+    SelectFeed(1);
+    SelectFeed(0);
+    EXPECT_EQ(VpPrinter().GetIndex(), 0);
+}
+
 // ---------------------------------------------------------- a damaged index
 
 TEST_F(Registration, AnIndexThatIsNoIntegerIsReportedAndRepairedByRegistering)
