@@ -64,11 +64,11 @@ QString WebHelpUrl() { return QStringLiteral("https://hoxa.example.jp/"); }
 
 QString SupportMailUrl()
 {
-    // Empty copy fields, as the mail program should show them; the subject is
+    // Subject, then empty copy fields, each key ending in "&"; the subject is
     // percent-encoded UTF-8, as mail links are read here.
     return QStringLiteral("mailto:support@hoxa.example.jp?subject=") +
            QString::fromLatin1(QUrl::toPercentEncoding(QStringLiteral(u"hoxaへの問い合わせ"))) +
-           QStringLiteral("&cc=&bcc=");
+           QStringLiteral("&cc=&bcc=&");
 }
 
 TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent), ui_(new ::Ui::TForm_Main)
