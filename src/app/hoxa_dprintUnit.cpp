@@ -176,36 +176,43 @@ void TForm_Main::SetupFields()
         TCpEdit* edit;
         int maxBytes;
         ImeMode mode;
-        const char* guidance;
+        void (TForm_Main::*enter)();
         const char* what;
     };
     const Def defs[] = {
-        {u.Edit_Zip, 16, ImeMode::Disabled, "お届け先の郵便番号を入力して下さい", "お届け先の郵便番号"},
-        {u.Edit_Add1, 0, ImeMode::Hiragana, "お届け先のおところ①を入力して下さい", "お届け先のおところ①"},
-        {u.Edit_Add2, 0, ImeMode::Hiragana, "お届け先のおところ②を入力して下さい", "お届け先のおところ②"},
-        {u.Edit_Custo1, 80, ImeMode::Hiragana, "お届け先のおなまえを入力して下さい", "お届け先のおなまえ"},
-        {u.Edit_tel, 0, ImeMode::Disabled, "お届け先のでんわを入力して下さい", "お届け先のでんわ"},
-        {u.Edit_MyZip, 8, ImeMode::Disabled, "ご依頼主の郵便番号を入力して下さい", "ご依頼主の郵便番号"},
-        {u.Edit_MyADD1, 0, ImeMode::Hiragana, "ご依頼主のおところ①を入力して下さい", "ご依頼主のおところ①"},
-        {u.Edit_MyADD2, 0, ImeMode::Hiragana, "ご依頼主のおところ②を入力して下さい", "ご依頼主のおところ②"},
-        {u.Edit_My, 80, ImeMode::Hiragana, "ご依頼主のおなまえを入力して下さい", "ご依頼主のおなまえ"},
-        {u.Edit_MyTEL, 0, ImeMode::Disabled, "ご依頼主のでんわを入力して下さい", "ご依頼主のでんわ"},
+        {u.Edit_Zip, 16, ImeMode::Disabled, &TForm_Main::Edit_ZipEnter, "お届け先の郵便番号"},
+        {u.Edit_Add1, 0, ImeMode::Hiragana, &TForm_Main::Edit_Add1Enter, "お届け先のおところ①"},
+        {u.Edit_Add2, 0, ImeMode::Hiragana, &TForm_Main::Edit_Add2Enter, "お届け先のおところ②"},
+        {u.Edit_Custo1, 80, ImeMode::Hiragana, &TForm_Main::Edit_Custo1Enter, "お届け先のおなまえ"},
+        {u.Edit_tel, 0, ImeMode::Disabled, &TForm_Main::Edit_telEnter, "お届け先のでんわ"},
+        {u.Edit_MyZip, 8, ImeMode::Disabled, &TForm_Main::Edit_MyZipEnter, "ご依頼主の郵便番号"},
+        {u.Edit_MyADD1, 0, ImeMode::Hiragana, &TForm_Main::Edit_MyADD1Enter, "ご依頼主のおところ①"},
+        {u.Edit_MyADD2, 0, ImeMode::Hiragana, &TForm_Main::Edit_MyADD2Enter, "ご依頼主のおところ②"},
+        {u.Edit_My, 80, ImeMode::Hiragana, &TForm_Main::Edit_MyEnter, "ご依頼主のおなまえ"},
+        {u.Edit_MyTEL, 0, ImeMode::Disabled, &TForm_Main::Edit_MyTELEnter, "ご依頼主のでんわ"},
         {u.Edit_de_date1, 2, ImeMode::Disabled, nullptr, "ご希望お届け日（月）"},
         {u.Edit_de_date2, 2, ImeMode::Disabled, nullptr, "ご希望お届け日（日）"},
         {u.Edit_de_date3, 2, ImeMode::Hiragana, nullptr, "ご希望お届け日"},
-        {u.Edit_G1, 30, ImeMode::Open, "品名を入力して下さい", "品名１"},
-        {u.Edit_G2, 30, ImeMode::Open, "品名を入力して下さい", "品名２"},
-        {u.Edit_G3, 30, ImeMode::Open, "品名を入力して下さい", "品名３"},
+        {u.Edit_G1, 30, ImeMode::Open, nullptr, "品名１"},
+        {u.Edit_G2, 30, ImeMode::Open, nullptr, "品名２"},
+        {u.Edit_G3, 30, ImeMode::Open, nullptr, "品名３"},
     };
     for (const Def& d : defs) {
         d.edit->SetMaxBytes(d.maxBytes);
         d.edit->SetImeMode(d.mode);
-        fields_.push_back({d.edit, d.guidance, d.what});
+        std::function<void()> enter;
+        if (d.enter) enter = [this, f = d.enter] { (this->*f)(); };
+        fields_.push_back({d.edit, std::move(enter), d.what});
     }
+    for (TCpEdit* goods : {u.Edit_G1, u.Edit_G2, u.Edit_G3})
+        for (FieldInfo& f : fields_)
+            if (f.edit == goods) f.enter = [this, goods] { Edit_G1Enter(goods); };
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         TCpEdit* edit = fields_[i].edit;
         connect(edit, &TCpEdit::entered, this, [this, i](Qt::FocusReason reason) {
-            OnFieldEntered(fields_[i].edit, fields_[i], reason);
+            // Activating the window or closing a popup is no entering.
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+            if (fields_[i].enter) Guarded(this, fields_[i].enter);
         });
         connect(edit, &TCpEdit::charsReplaced, this, [this, i] {
             SetGuidance(std::string(fields_[i].what) + kLostSuffix);
@@ -225,12 +232,12 @@ void TForm_Main::SetupKeyMap()
     for (QWidget* w : std::initializer_list<QWidget*>{
              u.Edit_Add1, u.Edit_Add2, u.Edit_Custo1, u.Edit_tel, u.DateTimePicker_1, u.Edit_de_date3,
              u.Edit_G1, u.Edit_G2, u.Edit_MyZip, u.Edit_MyADD1, u.Edit_MyADD2, u.Edit_My, u.Edit_MyTEL})
-        keyMaps_.emplace_back(w, KeyMap::Common);
-    keyMaps_.emplace_back(u.Edit_Zip, KeyMap::Zip);
-    keyMaps_.emplace_back(u.Edit_G3, KeyMap::G3);
-    keyMaps_.emplace_back(u.Edit_de_date1, KeyMap::DateDigits);
-    keyMaps_.emplace_back(u.Edit_de_date2, KeyMap::DateDigits);
-    for (auto& [w, map] : keyMaps_) w->installEventFilter(this);
+        keyMaps_.push_back({w, &TForm_Main::FormKeyDown, &TForm_Main::FormKeyPress});
+    keyMaps_.push_back({u.Edit_Zip, &TForm_Main::Edit_ZipKeyDown, &TForm_Main::FormKeyPress});
+    keyMaps_.push_back({u.Edit_G3, &TForm_Main::Edit_G3KeyDown, &TForm_Main::FormKeyPress});
+    keyMaps_.push_back({u.Edit_de_date1, &TForm_Main::FormKeyDown, &TForm_Main::Edit_de_dateKeyPress});
+    keyMaps_.push_back({u.Edit_de_date2, &TForm_Main::FormKeyDown, &TForm_Main::Edit_de_dateKeyPress});
+    for (const KeyHandlers& k : keyMaps_) k.control->installEventFilter(this);
 
     tabOrder_ = {u.Edit_Zip,       u.Edit_Add1,     u.Edit_Add2,        u.Edit_Custo1,     u.Edit_tel,
                  u.CheckBox_Date_1, u.DateTimePicker_1, u.Edit_de_date1, u.Edit_de_date2,   u.Edit_de_date3,
@@ -400,8 +407,7 @@ void TForm_Main::FormShow()
     }
     // 16
     u.Edit_Zip->setFocus(Qt::OtherFocusReason);
-    for (const FieldInfo& f : fields_)
-        if (f.edit == u.Edit_Zip) OnFieldEntered(f.edit, f, Qt::OtherFocusReason);
+    Edit_ZipEnter();
 }
 
 void TForm_Main::FormDestroy()
@@ -467,61 +473,115 @@ bool TForm_Main::eventFilter(QObject* watched, QEvent* e)
     if (watched == ui_->Memo1) {
         if (e->type() == QEvent::FocusIn) {
             const auto reason = static_cast<QFocusEvent*>(e)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) SetGuidance(kMemoGuidance);
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) Memo1Enter();
         }
         return QWidget::eventFilter(watched, e);
     }
-    if (e->type() == QEvent::KeyPress) {
-        for (auto& [w, map] : keyMaps_)
-            if (w == watched) return HandleKey(static_cast<QWidget*>(w), map, static_cast<QKeyEvent*>(e));
+    if (e->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, e);
+    const auto* key = static_cast<QKeyEvent*>(e);
+    for (const KeyHandlers& k : keyMaps_) {
+        if (k.control != watched) continue;
+        auto* control = static_cast<QWidget*>(watched);
+        // Tab leaves the date picker (Qt's date edit would step through its sections).
+        if (control == ui_->DateTimePicker_1 && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            MoveFocus(control, key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier) ? +1 : -1);
+            return true;
+        }
+        // One Qt key event is both the key going down and the character it types.
+        return (this->*k.keyDown)(control, key->key()) || (this->*k.keyPress)(*key);
     }
     return QWidget::eventFilter(watched, e);
 }
 
-bool TForm_Main::HandleKey(QWidget* control, KeyMap map, QKeyEvent* e)
+bool TForm_Main::FormKeyDown(QWidget* control, int key)
 {
-    const int key = e->key();
-    // Tab leaves the date picker (Qt's date edit would step through its sections).
-    if (control == ui_->DateTimePicker_1 && (key == Qt::Key_Tab || key == Qt::Key_Backtab)) {
-        MoveFocus(control, key == Qt::Key_Tab && !(e->modifiers() & Qt::ShiftModifier) ? +1 : -1);
-        return true;
-    }
-    if (key == Qt::Key_F2) {
+    switch (key) {
+    case Qt::Key_F2:
         Guarded(this, [this] { SpeedButton_F2Click(); });
         return true;
-    }
-    if (key == Qt::Key_Up) {
-        if (map != KeyMap::Zip) MoveFocus(control, -1);
+    case Qt::Key_Up:
+        MoveFocus(control, -1);
         return true;
-    }
-    if (key == Qt::Key_F11) {
+    case Qt::Key_F11:
         Guarded(this, [this] { SpeedButton_F11Click(); });
         return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        MoveFocus(control, +1);
+        return true;
+    default:
+        return false;
     }
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (map != KeyMap::G3) MoveFocus(control, +1);
-        return true;  // the typed Enter itself is discarded everywhere
-    }
-    if (map == KeyMap::DateDigits) {
-        if (key == Qt::Key_Backspace || key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;
-        // Control characters of the editing shortcuts (Ctrl+V, Ctrl+X, ...).
-        if ((e->modifiers() & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z) return true;
-        const QString text = e->text();
-        if (text.isEmpty()) return false;  // caret movement and the like
-        return !(text.size() == 1 && text[0] >= u'0' && text[0] <= u'9');
-    }
-    return false;
 }
 
-void TForm_Main::OnFieldEntered(TCpEdit* edit, const FieldInfo& info, Qt::FocusReason reason)
+bool TForm_Main::Edit_ZipKeyDown(QWidget* control, int key)
 {
-    if (!info.guidance) return;
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
-    if (edit == ui_->Edit_Add1 || edit == ui_->Edit_Add2) Edit_Warning();
-    SetGuidance(info.guidance);
+    if (key == Qt::Key_Up) return true;  // no way back from the first field
+    return FormKeyDown(control, key);
+}
+
+bool TForm_Main::Edit_G3KeyDown(QWidget* control, int key)
+{
+    // The Enter chain of the goods lines ends here.
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
+    return FormKeyDown(control, key);
+}
+
+bool TForm_Main::FormKeyPress(const QKeyEvent& e)
+{
+    // A typed Enter (Ctrl+M types one too) inserts nothing.
+    return e.text() == QStringLiteral("\r");
+}
+
+bool TForm_Main::Edit_de_dateKeyPress(const QKeyEvent& e)
+{
+    const int key = e.key();
+    if (key == Qt::Key_Backspace || key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;
+    // Control characters of the editing shortcuts (Ctrl+V, Ctrl+X, ...).
+    if ((e.modifiers() & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z) return true;
+    const QString text = e.text();
+    if (text.isEmpty()) return false;  // caret movement and the like
+    return !(text.size() == 1 && text[0] >= u'0' && text[0] <= u'9');
+}
+
+void TForm_Main::EnterField(TCpEdit* edit, std::string_view guidance)
+{
+    SetGuidance(guidance);
     edit->deselect();
     edit->end(false);
 }
+
+void TForm_Main::Edit_ZipEnter() { EnterField(ui_->Edit_Zip, "お届け先の郵便番号を入力して下さい"); }
+
+void TForm_Main::Edit_Add1Enter()
+{
+    Edit_Warning();
+    EnterField(ui_->Edit_Add1, "お届け先のおところ①を入力して下さい");
+}
+
+void TForm_Main::Edit_Add2Enter()
+{
+    Edit_Warning();
+    EnterField(ui_->Edit_Add2, "お届け先のおところ②を入力して下さい");
+}
+
+void TForm_Main::Edit_Custo1Enter() { EnterField(ui_->Edit_Custo1, "お届け先のおなまえを入力して下さい"); }
+
+void TForm_Main::Edit_telEnter() { EnterField(ui_->Edit_tel, "お届け先のでんわを入力して下さい"); }
+
+void TForm_Main::Edit_MyZipEnter() { EnterField(ui_->Edit_MyZip, "ご依頼主の郵便番号を入力して下さい"); }
+
+void TForm_Main::Edit_MyADD1Enter() { EnterField(ui_->Edit_MyADD1, "ご依頼主のおところ①を入力して下さい"); }
+
+void TForm_Main::Edit_MyADD2Enter() { EnterField(ui_->Edit_MyADD2, "ご依頼主のおところ②を入力して下さい"); }
+
+void TForm_Main::Edit_MyEnter() { EnterField(ui_->Edit_My, "ご依頼主のおなまえを入力して下さい"); }
+
+void TForm_Main::Edit_MyTELEnter() { EnterField(ui_->Edit_MyTEL, "ご依頼主のでんわを入力して下さい"); }
+
+void TForm_Main::Edit_G1Enter(TCpEdit* sender) { EnterField(sender, "品名を入力して下さい"); }
+
+void TForm_Main::Memo1Enter() { SetGuidance(kMemoGuidance); }
 
 // ---------------------------------------------------------------- entry fields
 

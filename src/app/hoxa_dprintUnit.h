@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,29 @@ public:
     void FocusNextControl(QWidget* from);
     void FocusPreviousControl(QWidget* from);
 
+    // Key handling of the fields.  A key-down handler looks at the key code and
+    // answers true when it took the key; a key-press handler looks at the typed
+    // character and answers true when it discards it.
+    bool FormKeyDown(QWidget* control, int key);
+    bool Edit_ZipKeyDown(QWidget* control, int key);
+    bool Edit_G3KeyDown(QWidget* control, int key);
+    bool FormKeyPress(const QKeyEvent& e);
+    bool Edit_de_dateKeyPress(const QKeyEvent& e);
+
+    // Entering a field: its guidance text, the caret after its last character.
+    void Edit_ZipEnter();
+    void Edit_Add1Enter();
+    void Edit_Add2Enter();
+    void Edit_Custo1Enter();
+    void Edit_telEnter();
+    void Edit_MyZipEnter();
+    void Edit_MyADD1Enter();
+    void Edit_MyADD2Enter();
+    void Edit_MyEnter();
+    void Edit_MyTELEnter();
+    void Edit_G1Enter(TCpEdit* sender);  // shared by the three goods lines
+    void Memo1Enter();
+
     // Entry fields.
     void Edit_Warning();
     void Edit_Cls();
@@ -93,26 +117,31 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    enum class KeyMap { Common, Zip, G3, DateDigits };
+    using KeyDownHandler = bool (TForm_Main::*)(QWidget*, int);
+    using KeyPressHandler = bool (TForm_Main::*)(const QKeyEvent&);
+    struct KeyHandlers {
+        QObject* control;
+        KeyDownHandler keyDown;
+        KeyPressHandler keyPress;
+    };
     struct FieldInfo {
         TCpEdit* edit;
-        const char* guidance;  // nullptr: no Enter handler
-        const char* what;      // the field as named in the guidance panel
+        std::function<void()> enter;  // empty: no Enter handler of its own
+        const char* what;             // the field as named in the guidance panel
     };
 
     void SetupLook();
     void SetupFields();
     void SetupKeyMap();
     void SetupButtons();
-    void OnFieldEntered(TCpEdit* edit, const FieldInfo& info, Qt::FocusReason reason);
-    bool HandleKey(QWidget* control, KeyMap map, QKeyEvent* e);
+    void EnterField(TCpEdit* edit, std::string_view guidance);
     void MoveFocus(QWidget* from, int step);
     void Memo1Change();
     void ConvertHalfWidth(TCpEdit* edit);
 
     ::Ui::TForm_Main* ui_;
     std::vector<FieldInfo> fields_;
-    std::vector<std::pair<QObject*, KeyMap>> keyMaps_;
+    std::vector<KeyHandlers> keyMaps_;
     std::vector<QWidget*> tabOrder_;
     bool shown_ = false;
     bool saved_ = false;
