@@ -161,6 +161,19 @@ static int StandardPaper(const std::string& keyword) {
 
 static int StandardBin(const std::string& keyword) { return CupsSpooler::StandardBinNumber(keyword); }
 
+namespace {
+// The device-mode fields every printer has, and its default resolution when known.
+void StartDefaults(DevMode& m, Resolution def)
+{
+    m.fields = DM_ORIENTATION | DM_COPIES;
+    if (def.x > 0) {
+        m.fields |= DM_PRINTQUALITY | DM_YRESOLUTION;
+        m.printQuality = static_cast<std::int16_t>(def.x);
+        m.yResolution = static_cast<std::int16_t>(def.y);
+    }
+}
+}  // namespace
+
 void CupsSpooler::Impl::ReadPpd(ppd_file_t* ppd, PrinterData& data) {
     data.hasPpd = true;
     if (ppd_option_t* o = ppdFindOption(ppd, "PageSize")) {
@@ -212,12 +225,7 @@ void CupsSpooler::Impl::ReadPpd(ppd_file_t* ppd, PrinterData& data) {
     if (def.x == 0 && !data.resolutions.empty()) def = data.resolutions.front();
 
     DevMode& m = data.defaults;
-    m.fields = DM_ORIENTATION | DM_COPIES;
-    if (def.x > 0) {
-        m.fields |= DM_PRINTQUALITY | DM_YRESOLUTION;
-        m.printQuality = static_cast<std::int16_t>(def.x);
-        m.yResolution = static_cast<std::int16_t>(def.y);
-    }
+    StartDefaults(m, def);
     if (!data.papers.empty()) {
         m.fields |= DM_PAPERSIZE;
         m.paperSize = static_cast<std::int16_t>(data.papers.front().number);
@@ -293,12 +301,7 @@ void CupsSpooler::Impl::ReadIpp(http_t* http, cups_dest_t* dest, cups_dinfo_t* i
     }
 
     DevMode& m = data.defaults;
-    m.fields = DM_ORIENTATION | DM_COPIES;
-    if (def.x > 0) {
-        m.fields |= DM_PRINTQUALITY | DM_YRESOLUTION;
-        m.printQuality = static_cast<std::int16_t>(def.x);
-        m.yResolution = static_cast<std::int16_t>(def.y);
-    }
+    StartDefaults(m, def);
     if (!data.papers.empty()) {
         m.fields |= DM_PAPERSIZE;
         m.paperSize = static_cast<std::int16_t>(data.papers.front().number);
