@@ -18,15 +18,20 @@ PrinterWatcher::PrinterWatcher(QWidget* window, int intervalMs) : QObject(window
 
 bool PrinterWatcher::CheckNow() noexcept {
     ++checks_;
+    std::string error;
     try {
         const bool changed = VpPrinter().CheckForChanges();
+        lastError_.clear();
         if (changed) emit PrintersChanged();
         return changed;
     } catch (const std::exception& e) {
-        qWarning("printer check failed: %s", e.what());
+        error = e.what();
     } catch (...) {
-        qWarning("printer check failed");
+        error = "unknown error";
     }
+    // A print server that stays away would otherwise be reported every few seconds.
+    if (error != lastError_) qWarning("printer check failed: %s", error.c_str());
+    lastError_ = error;
     return false;
 }
 

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <string>
+
 class QWidget;
 
 namespace hoxa {
@@ -29,6 +31,7 @@ protected:
 private:
     QTimer timer_;
     int checks_ = 0;
+    std::string lastError_;  // reported once, not at every check while it lasts
 };
 
 }  // namespace hoxa

@@ -201,15 +201,34 @@ TEST_F(DialogTest, WatcherChecksOnActivationAndTimer) {
     EXPECT_EQ(VpPrinter().GetPrinterNames().size(), 2u);
 }
 
-TEST_F(DialogTest, WatcherSwallowsSpoolerErrors) {
+namespace {
+int g_warnings = 0;
+void CountWarnings(QtMsgType type, const QMessageLogContext&, const QString&)
+{
+    if (type == QtWarningMsg) ++g_warnings;
+}
+}  // namespace
+
+TEST_F(DialogTest, WatcherSwallowsSpoolerErrorsAndReportsEachOnlyOnce) {
     QWidget window;
     PrinterWatcher watcher(&window, 0);
+    g_warnings = 0;
+    const QtMessageHandler previous = qInstallMessageHandler(CountWarnings);
     spooler->failEnum = true;
     EXPECT_FALSE(watcher.CheckNow());
+    EXPECT_FALSE(watcher.CheckNow());  // the same failure again: not reported again
+    const int whileAway = g_warnings;
+    spooler->failEnum = false;
+    EXPECT_FALSE(watcher.CheckNow());  // the server is back
+    spooler->failEnum = true;
+    EXPECT_FALSE(watcher.CheckNow());  // and away once more: reported again
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(whileAway, 1);
+    EXPECT_EQ(g_warnings, 2);
     spooler->failEnum = false;
     DestroyVpPrinter();
     EXPECT_FALSE(watcher.CheckNow());
-    EXPECT_EQ(watcher.Checks(), 2);
+    EXPECT_EQ(watcher.Checks(), 5);
 }
 
 }  // namespace
