@@ -52,7 +52,7 @@ double ShowUntilPainted(QWidget& w, const QElapsedTimer& start)
 
 // The widgets the form itself creates (not the inner parts Qt adds to them).
 struct Part {
-    const QMetaObject* kind;
+    const QMetaObject* kind = nullptr;
     QRect geometry;
     QString text;
     QStringList items;
@@ -69,8 +69,11 @@ std::vector<Part> FormParts()
     for (QWidget* w : form.findChildren<QWidget*>()) {
         const QString name = w->objectName();
         if (name.isEmpty() || name.startsWith(QLatin1String("qt_"))) continue;
-        Part p{w->metaObject(), QRect(w->mapTo(&form, QPoint(0, 0)), w->size()), QString(), {}, w->font(),
-               w->palette()};
+        Part p;
+        p.kind = w->metaObject();
+        p.geometry = QRect(w->mapTo(&form, QPoint(0, 0)), w->size());
+        p.font = w->font();
+        p.palette = w->palette();
         if (auto* f = qobject_cast<QFrame*>(w)) p.frameStyle = f->frameStyle();
         if (auto* b = qobject_cast<QAbstractButton*>(w)) p.icon = b->icon();
         p.hidden = w->isHidden();
@@ -135,7 +138,9 @@ void BuildSameLook(QWidget* window, const std::vector<Part>& parts)
     }
 }
 
-void BM_SameLookBareWindowFirstPaint(benchmark::State& state)
+// Times a bare 677 x 646 window filled by `fill`, up to its first paint.
+template <class Fill>
+void TimeBareWindow(benchmark::State& state, Fill fill)
 {
     static const std::vector<Part> parts = FormParts();
     state.counters["widgets"] = static_cast<double>(parts.size());
@@ -144,27 +149,20 @@ void BM_SameLookBareWindowFirstPaint(benchmark::State& state)
         t.start();
         auto window = std::make_unique<QWidget>();
         window->setFixedSize(677, 646);
-        BuildSameLook(window.get(), parts);
+        fill(window.get(), parts);
         state.SetIterationTime(ShowUntilPainted(*window, t));
         window.reset();
         QCoreApplication::processEvents();
     }
 }
 
+void BM_SameLookBareWindowFirstPaint(benchmark::State& state) { TimeBareWindow(state, BuildSameLook); }
+
 void BM_BareWindowFirstPaint(benchmark::State& state)
 {
-    static const std::vector<Part> parts = FormParts();
-    state.counters["widgets"] = static_cast<double>(parts.size());
-    for (auto _ : state) {
-        QElapsedTimer t;
-        t.start();
-        auto window = std::make_unique<QWidget>();
-        window->setFixedSize(677, 646);
-        for (const Part& p : parts) MakeBare(p.kind, window.get())->setGeometry(p.geometry);
-        state.SetIterationTime(ShowUntilPainted(*window, t));
-        window.reset();
-        QCoreApplication::processEvents();
-    }
+    TimeBareWindow(state, [](QWidget* window, const std::vector<Part>& parts) {
+        for (const Part& p : parts) MakeBare(p.kind, window)->setGeometry(p.geometry);
+    });
 }
 
 void BM_MainWindowConstructOnly(benchmark::State& state)

@@ -18,7 +18,7 @@ std::string SettingsPath(const std::string& dir)
 
 MainSettings LoadSettings(const std::string& dir)
 {
-    const ProfileFile f(SettingsPath(dir));
+    const ProfileReader f(SettingsPath(dir));
     MainSettings s;
     s.PrinterIndex = IntToStr(f.ReadInteger(kSection, "NIVORAprnno", -1));
     s.PrnTop = IntToStr(f.ReadInteger(kSection, "hx_NIVORAprn_Top", 0));

@@ -207,16 +207,28 @@ ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
                                     std::string_view def) const
 {
-    std::string text;
-    if (ReadFileBytes(path_, text) != 0) return std::string(def);
-    const std::vector<Line> lines = SplitLines(text);
-    const Location loc = Locate(text, lines, section, key);
-    if (!loc.keyFound) return std::string(def);
-    const Line& l = lines[loc.keyLine];
-    return CleanValue(std::string_view(text).substr(loc.valuePos, l.end - loc.valuePos));
+    return ProfileReader(path_).ReadString(section, key, def);
 }
 
 int ProfileFile::ReadInteger(std::string_view section, std::string_view key, int def) const
+{
+    return ProfileReader(path_).ReadInteger(section, key, def);
+}
+
+ProfileReader::ProfileReader(const std::string& path) : present_(ReadFileBytes(path, text_) == 0) {}
+
+std::string ProfileReader::ReadString(std::string_view section, std::string_view key,
+                                      std::string_view def) const
+{
+    if (!present_) return std::string(def);
+    const std::vector<Line> lines = SplitLines(text_);
+    const Location loc = Locate(text_, lines, section, key);
+    if (!loc.keyFound) return std::string(def);
+    const Line& l = lines[loc.keyLine];
+    return CleanValue(std::string_view(text_).substr(loc.valuePos, l.end - loc.valuePos));
+}
+
+int ProfileReader::ReadInteger(std::string_view section, std::string_view key, int def) const
 {
     std::string s = ReadString(section, key, "");
     if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s = "$" + s.substr(2);

@@ -42,4 +42,20 @@ private:
     std::string path_;
 };
 
+// One reading of a profile file for several keys read together (the settings at
+// start-up, a paper feed's section): the file is read once, and every answer is
+// the one ProfileFile gives for the file as it was then.
+class ProfileReader {
+public:
+    explicit ProfileReader(const std::string& path);
+
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view def) const;
+    int ReadInteger(std::string_view section, std::string_view key, int def) const;
+
+private:
+    std::string text_;
+    bool present_ = false;
+};
+
 }  // namespace hoxa

@@ -17,7 +17,7 @@ std::string PrinterIniPath(std::string_view dir)
 
 FeedRegistration ReadFeedRegistration(std::string_view dir, std::string_view feed)
 {
-    const ProfileFile ini(PrinterIniPath(dir));
+    const ProfileReader ini(PrinterIniPath(dir));
     FeedRegistration r;
     r.prnName = ini.ReadString(feed, kKeyPrnName, "");
     r.prnNoIndex = ini.ReadString(feed, kKeyPrnNoIndex, "0");
