@@ -6,6 +6,7 @@
 #include "print/CupsSpooler.h"
 #include "print/Vp_d97Y_DotUnit.h"
 #include "print/VpPrinters.h"
+#include "print/waybill_sample.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -44,24 +45,7 @@ public:
 
 WaybillRecord Sample()
 {
-    WaybillRecord r;
-    r.zip = "123-4567";
-    r.add1 = "東京都千代田区丸の内１－１－１";
-    r.add2 = "丸の内ビルディング３Ｆ";
-    r.custo1 = "山田太郎";
-    r.tel = "03-1234-5678";
-    r.myZip = "987-6543";
-    r.myAdd1 = "大阪府大阪市北区梅田２－２";
-    r.myAdd2 = "梅田ハイツ１０１";
-    r.my = "ニボラ商店";
-    r.myTel = "06-9876-5432";
-    r.g1 = "衣料品";
-    r.g2 = "雑貨";
-    r.g3 = "ワレモノ注意";
-    r.dateText = "2026/12/07";
-    r.deDate1 = "12";
-    r.deDate2 = "24";
-    r.deDate3 = "AM";
+    WaybillRecord r = test::SampleWaybill();
     r.prnTop = "10";
     r.prnLeft = "-5";
     return r;

@@ -6,8 +6,49 @@
 namespace hoxa {
 
 namespace {
+
 constexpr const char* kSection = "hx_NIVORAprn";
+
+using S = Setting;
+constexpr std::array<SettingKey, kSettingCount> kKeys = {{
+    {S::PrinterIndex, "NIVORAprnno", "NIVORAprnno", true, "-1", false},
+    {S::PrnTop, "hx_NIVORAprn_Top", "hx_NIVORAprn_Top", true, "0", false},
+    {S::PrnLeft, "hx_NIVORAprn_Left", "hx_NIVORAprn_Left", true, "0", false},
+    {S::AddrFont, "Addr_Font", "Addr_Font", true, "1", true},
+    {S::Zip, "E_ZIP", "E_ZIP", false, "", true},
+    {S::Add1, "E_AD1", "E_AD1", false, "", true},
+    {S::Add2, "E_AD2", "E_AD2", false, "", true},
+    {S::Custo1, "E_CUS", "E_CUS", false, "", true},
+    {S::Tel, "E_TEL", "E_TEL", false, "", true},
+    {S::G1, "E_G1", "E_G1", false, "", true},
+    {S::G2, "E_G2", "E_G2", false, "", true},
+    {S::G3, "E_G3", "E_G3", false, "", true},
+    {S::My, "OP023My", "OP023My", false, "", true},
+    // Read under this spelling and written as OP023MyZip: the same key by the
+    // name rules of profile files.
+    {S::MyZip, "OP023MyZip", "OP023MyZIP ", false, "", true},
+    {S::MyAdd1, "OP023MyADD1", "OP023MyADD1", false, "", true},
+    {S::MyAdd2, "OP023MyADD2", "OP023MyADD2", false, "", true},
+    {S::MyTel, "OP023MyTEL", "OP023MyTEL", false, "", true},
+    {S::PaperFeed, "ComboBox_SEL", "ComboBox_SEL", true, "0", true},
+}};
+
+constexpr bool InEnumOrder()
+{
+    for (std::size_t i = 0; i < kKeys.size(); ++i)
+        if (static_cast<std::size_t>(kKeys[i].setting) != i) return false;
+    return true;
+}
+static_assert(InEnumOrder(), "one row per entry, in the order of Setting");
+
 }  // namespace
+
+const std::array<SettingKey, kSettingCount>& SettingKeys() { return kKeys; }
+
+MainSettings::MainSettings()
+{
+    for (const SettingKey& k : kKeys) (*this)[k.setting] = k.byDefault;
+}
 
 std::string SettingsPath(const std::string& dir)
 {
@@ -20,47 +61,18 @@ MainSettings LoadSettings(const std::string& dir)
 {
     const ProfileReader f(SettingsPath(dir));
     MainSettings s;
-    s.PrinterIndex = IntToStr(f.ReadInteger(kSection, "NIVORAprnno", -1));
-    s.PrnTop = IntToStr(f.ReadInteger(kSection, "hx_NIVORAprn_Top", 0));
-    s.PrnLeft = IntToStr(f.ReadInteger(kSection, "hx_NIVORAprn_Left", 0));
-    s.AddrFont = f.ReadInteger(kSection, "Addr_Font", 1);
-    s.My = f.ReadString(kSection, "OP023My", "");
-    // Read under this spelling and written as OP023MyZip: the same key by the
-    // name rules of profile files.
-    s.MyZip = f.ReadString(kSection, "OP023MyZIP ", "");
-    s.MyADD1 = f.ReadString(kSection, "OP023MyADD1", "");
-    s.MyADD2 = f.ReadString(kSection, "OP023MyADD2", "");
-    s.MyTEL = f.ReadString(kSection, "OP023MyTEL", "");
-    s.Zip = f.ReadString(kSection, "E_ZIP", "");
-    s.Add1 = f.ReadString(kSection, "E_AD1", "");
-    s.Add2 = f.ReadString(kSection, "E_AD2", "");
-    s.Custo1 = f.ReadString(kSection, "E_CUS", "");
-    s.Tel = f.ReadString(kSection, "E_TEL", "");
-    s.G1 = f.ReadString(kSection, "E_G1", "");
-    s.G2 = f.ReadString(kSection, "E_G2", "");
-    s.G3 = f.ReadString(kSection, "E_G3", "");
-    s.PaperFeed = f.ReadInteger(kSection, "ComboBox_SEL", 0);
+    for (const SettingKey& k : kKeys) {
+        s[k.setting] = k.integer ? IntToStr(f.ReadInteger(kSection, k.readKey, StrToInt(k.byDefault)))
+                                 : f.ReadString(kSection, k.readKey, k.byDefault);
+    }
     return s;
 }
 
 void SaveSettings(const std::string& dir, const MainSettings& s)
 {
     ProfileFile f(SettingsPath(dir));
-    f.WriteInteger(kSection, "Addr_Font", s.AddrFont);
-    f.WriteString(kSection, "E_ZIP", s.Zip);
-    f.WriteString(kSection, "E_AD1", s.Add1);
-    f.WriteString(kSection, "E_AD2", s.Add2);
-    f.WriteString(kSection, "E_CUS", s.Custo1);
-    f.WriteString(kSection, "E_TEL", s.Tel);
-    f.WriteString(kSection, "E_G1", s.G1);
-    f.WriteString(kSection, "E_G2", s.G2);
-    f.WriteString(kSection, "E_G3", s.G3);
-    f.WriteString(kSection, "OP023My", s.My);
-    f.WriteString(kSection, "OP023MyZip", s.MyZip);
-    f.WriteString(kSection, "OP023MyADD1", s.MyADD1);
-    f.WriteString(kSection, "OP023MyADD2", s.MyADD2);
-    f.WriteString(kSection, "OP023MyTEL", s.MyTEL);
-    f.WriteInteger(kSection, "ComboBox_SEL", s.PaperFeed);
+    for (const SettingKey& k : kKeys)
+        if (k.written) f.WriteString(kSection, k.key, s[k.setting]);
 }
 
 }  // namespace hoxa

@@ -1,33 +1,60 @@
 // The last entries of the main window, carried from one run to the next in
-// hoxa_NIVORA.ini (section hx_NIVORAprn).
+// hoxa_NIVORA.ini (section hx_NIVORAprn).  One table lists every key: the start
+// reads them all, the exit writes the ones marked written, and the main window
+// copies each to and from its control.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
 
 namespace hoxa {
 
-struct MainSettings {
-    // Only read, never written.
-    std::string PrinterIndex = "-1";  // NIVORAprnno, as decimal text
-    std::string PrnTop = "0";         // hx_NIVORAprn_Top
-    std::string PrnLeft = "0";        // hx_NIVORAprn_Left
-    // Read and written.
-    int AddrFont = 1;  // selected index of the hidden font-size list ("10","11","12")
-    std::string My, MyZip, MyADD1, MyADD2, MyTEL;  // sender
-    std::string Zip, Add1, Add2, Custo1, Tel;      // destination
-    std::string G1, G2, G3;                        // goods
-    int PaperFeed = 0;                             // ComboBox_SEL
+// The entries, in the order of SettingKeys().
+enum class Setting : std::size_t {
+    PrinterIndex, PrnTop, PrnLeft,  // only read: the printer keys of older files
+    AddrFont,                       // selected index of the hidden font-size list
+    Zip, Add1, Add2, Custo1, Tel,   // destination
+    G1, G2, G3,                     // goods
+    My, MyZip, MyAdd1, MyAdd2, MyTel,  // sender
+    PaperFeed,                      // selected paper feed
+    Count_
+};
+inline constexpr std::size_t kSettingCount = static_cast<std::size_t>(Setting::Count_);
+
+struct SettingKey {
+    Setting setting;
+    const char* key;         // as written
+    const char* readKey;     // as read
+    bool integer;            // read by the integer rule and kept as its decimal text
+    const char* byDefault;   // when the file, section or key is missing
+    bool written;            // false: read at start, never written
+};
+
+// Every key, in the order the exit writes them (the read-only ones first).
+const std::array<SettingKey, kSettingCount>& SettingKeys();
+
+// One value per entry, each as text (integers in decimal).
+class MainSettings {
+public:
+    // Every entry at its default.
+    MainSettings();
+    std::string& operator[](Setting s) { return values_[static_cast<std::size_t>(s)]; }
+    const std::string& operator[](Setting s) const { return values_[static_cast<std::size_t>(s)]; }
+
+private:
+    std::array<std::string, kSettingCount> values_;
 };
 
 // "hoxa_NIVORA.ini" in dir.
 std::string SettingsPath(const std::string& dir);
 
-// Reads every key in its order; missing file, section or key give the defaults.
+// Reads every key from one reading of the file; a missing file, section or key
+// gives the default.
 MainSettings LoadSettings(const std::string& dir);
 
-// Writes Addr_Font, the E_ keys, the OP023 keys and ComboBox_SEL in that order,
-// one key at a time; the first failing write raises EIniFileException and the
-// keys after it are not written.
+// Writes the written keys in table order, one key at a time; the first failing
+// write raises EIniFileException and the keys after it are not written.
 void SaveSettings(const std::string& dir, const MainSettings& s);
 
 }  // namespace hoxa

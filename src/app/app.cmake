@@ -1,10 +1,18 @@
 # The main window, the program entry and its installation.
 target_sources(hoxa_gui PRIVATE
-  ButtonPictures.h ButtonPictures.cpp
   CpEdit.h CpEdit.cpp
   SingleInstance.h SingleInstance.cpp
   hoxa_dprintUnit.ui hoxa_dprintUnit.h hoxa_dprintUnit.cpp
+  hoxa_dprintUnit_look.cpp hoxa_dprintUnit_keys.cpp hoxa_dprintUnit_fields.cpp
+  hoxa_dprintUnit_sender.cpp hoxa_dprintUnit_transfer.cpp
   hoxa_dprintUnit_printer.cpp hoxa_dprintUnit_print.cpp)
+# The button pictures, used when the desktop theme has none.
+qt_add_resources(hoxa_gui "app_pictures" PREFIX "/app" BASE res/pictures FILES
+  res/pictures/transfer.png res/pictures/transfer@2x.png res/pictures/clear.png res/pictures/clear@2x.png
+  res/pictures/save.png res/pictures/save@2x.png res/pictures/help.png res/pictures/help@2x.png
+  res/pictures/mail.png res/pictures/mail@2x.png res/pictures/printer.png res/pictures/printer@2x.png
+  res/pictures/margin.png res/pictures/margin@2x.png
+  res/pictures/hoxa-nivora.png res/pictures/hoxa-nivora@2x.png)
 
 add_executable(hoxa_Nivora hoxa_Nivora.cpp)
 target_link_libraries(hoxa_Nivora PRIVATE hoxa_gui)

@@ -1,5 +1,4 @@
 // Program entry: one running copy per user, then the main window.
-#include "app/ButtonPictures.h"
 #include "app/SingleInstance.h"
 #include "app/hoxa_dprintUnit.h"
 #include "base/Codec.h"
@@ -45,7 +44,7 @@ int main(int argc, char** argv)
     if (!instance.Acquire()) return 0;  // the running copy has been brought to the front
 
     QApplication::setApplicationName(QStringLiteral("hoxa_Nivora"));
-    QApplication::setWindowIcon(hoxa::ButtonPicture("hoxa-nivora", hoxa::Picture::AppIcon));
+    QApplication::setWindowIcon(hoxa::ApplicationIcon());
     hoxa::InstallFontSubstitutions();
     QFont font(hoxa::ToQString("ＭＳ Ｐゴシック"));
     font.setPixelSize(16);
@@ -57,10 +56,8 @@ int main(int argc, char** argv)
     // Windows in their order of creation; the first one's closing ends the program.
     hoxa::TForm_Main formMain;
     instance.SetActivateHandler([&formMain] { formMain.BringToFront(); });
-    // >>> the print-position dialog and the print module, after the main window
-    hoxa::TForm_SLIP97YPrn formSlip(&formMain);  // registers itself as Form_SLIP97YPrn
+    hoxa::TForm_SLIP97YPrn formSlip(&formMain, formMain.PrinterState());
     hoxa::Vp_d97_Dot();
-    // <<<
     // Printers added or removed while the program runs.
     hoxa::PrinterWatcher printerWatcher(&formMain);
 

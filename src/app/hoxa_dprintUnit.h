@@ -1,9 +1,21 @@
 // The main window: destination, sender, goods, dates, paste area, printer group,
-// guidance panel and function-key bar.
+// guidance panel and function-key bar.  Its parts live in files by concern:
+//   hoxa_dprintUnit.cpp           construction, start and save sequences, exit
+//   hoxa_dprintUnit_look.cpp      fonts, colours, tabs and button pictures
+//   hoxa_dprintUnit_keys.cpp      the common key map and the tab order
+//   hoxa_dprintUnit_fields.cpp    entry fields, guidance, half-width conversion, memo
+//   hoxa_dprintUnit_sender.cpp    the ten sender slots
+//   hoxa_dprintUnit_transfer.cpp  the address text transfer
+//   hoxa_dprintUnit_printer.cpp   the printer group and the margin dialog's view of it
+//   hoxa_dprintUnit_print.cpp     the print command
 #pragma once
+
+#include "print/SLIP97YPrnUnit.h"
+#include "print/WaybillLayout.h"
 
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -13,13 +25,14 @@ namespace Ui {
 class TForm_Main;
 }
 
+class QIcon;
 class QKeyEvent;
 
 namespace hoxa {
 
 class TCpEdit;
 
-class TForm_Main : public QWidget {
+class TForm_Main : public QWidget, private MarginDialogHost {
     Q_OBJECT
 public:
     explicit TForm_Main(QWidget* parent = nullptr);
@@ -35,7 +48,7 @@ public:
 
     // The working directory recorded at first show (Label_CurrentDir), as the
     // bytes the file functions take.
-    std::string WorkingDir() const;
+    std::string WorkingDir() const override;
 
     // The guidance panel's text (CP932).
     void SetGuidance(std::string_view text);
@@ -44,16 +57,16 @@ public:
     // A later start asked for this window: restore it if minimised and raise it.
     void BringToFront();
 
+    // What the margin dialog reads and writes of this window.
+    MarginDialogHost& PrinterState() { return *this; }
+
     // Start and save sequences.
     void FormShow();
     void FormDestroy();
-    bool StartSequenceDone() const { return shown_; }
 
     // Function keys and the common key map.
     void SpeedButton_F2Click();
     void SpeedButton_F11Click();
-    void FocusNextControl(QWidget* from);
-    void FocusPreviousControl(QWidget* from);
 
     // Key handling of the fields.  A key-down handler looks at the key code and
     // answers true when it took the key; a key-press handler looks at the typed
@@ -107,9 +120,9 @@ public:
     void BitBtn_PrnSetClick();
     void BitBtn_PrnSet2Click();
 
-    // printer registration
-
-    // printing
+    // The values the print reads, from the controls; the date as yyyy/MM/dd
+    // whatever the locale.
+    WaybillRecord CurrentWaybill() const;
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -130,10 +143,23 @@ private:
         const char* what;             // the field as named in the guidance panel
     };
 
+    // MarginDialogHost
+    std::string FeedName() const override;
+    std::string PrinterName() const override;
+    std::string PrinterIndexText() const override;
+    std::string TopMargin() const override;
+    std::string LeftMargin() const override;
+    void SetMargins(const std::string& top, const std::string& left) override;
+
+    // The fill colour of an entry field or list.
+    static void SetFill(QWidget* w, const QColor& colour);
     void SetupLook();
+    void SetupPictures();
     void SetupFields();
     void SetupKeyMap();
-    void SetupButtons();
+    void ConnectHandlers();
+    std::array<QWidget*, 12> FunctionKeys() const;
+    std::vector<QWidget*> SettingControls() const;
     void EnterField(TCpEdit* edit, std::string_view guidance);
     void MoveFocus(QWidget* from, int step);
     void Memo1Change();
@@ -147,6 +173,9 @@ private:
     bool saved_ = false;
     bool memoFixing_ = false;
 };
+
+// The program's icon: the desktop theme's, else our own picture.
+QIcon ApplicationIcon();
 
 // The maker's web page and the support mail link the two buttons open.
 QString WebHelpUrl();

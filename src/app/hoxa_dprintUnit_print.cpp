@@ -1,18 +1,57 @@
-// Print command of the main window.
+// The print command of the main window: the waybill record from the controls,
+// the question, the job.
 #include "app/hoxa_dprintUnit.h"
-
-#include "print/WaybillPrintCommand.h"
 
 #include "ui_hoxa_dprintUnit.h"
 
+#include "app/CpEdit.h"
+#include "base/Codec.h"
+#include "print/WaybillPrintCommand.h"
+
 namespace hoxa {
 
+WaybillRecord TForm_Main::CurrentWaybill() const
+{
+    const auto& u = *ui_;
+    WaybillRecord r;
+    r.zip = u.Edit_Zip->Text();
+    r.add1 = u.Edit_Add1->Text();
+    r.add2 = u.Edit_Add2->Text();
+    r.custo1 = u.Edit_Custo1->Text();
+    r.tel = u.Edit_tel->Text();
+    r.myZip = u.Edit_MyZip->Text();
+    r.myAdd1 = u.Edit_MyADD1->Text();
+    r.myAdd2 = u.Edit_MyADD2->Text();
+    r.my = u.Edit_My->Text();
+    r.myTel = u.Edit_MyTEL->Text();
+    r.printSender = u.CheckBox_My->isChecked();
+    r.g1 = u.Edit_G1->Text();
+    r.g2 = u.Edit_G2->Text();
+    r.g3 = u.Edit_G3->Text();
+    const QDate d = u.DateTimePicker_1->date();
+    r.dateText = FormatWaybillDate(d.year(), d.month(), d.day());
+    r.printDate = u.CheckBox_Date_1->isChecked();
+    r.deDate1 = u.Edit_de_date1->Text();
+    r.deDate2 = u.Edit_de_date2->Text();
+    r.deDate3 = u.Edit_de_date3->Text();
+    r.prnTop = FromQString(u.Label_Prn_Top->text());
+    r.prnLeft = FromQString(u.Label_Prn_Left->text());
+    r.dpix = FromQString(u.Label_dpix->text());
+    r.dpiy = FromQString(u.Label_dpiy->text());
+    return r;
+}
+
 // F11 / "印刷": asks "印刷しますか?"; No puts the focus into Edit_G1, Yes prints
-// the waybill as one page on the current printer.  Errors reach the error box
-// through the caller's guard.
+// the waybill as one page on the current printer and writes the effective
+// resolution into Label_dpix / Label_dpiy.  Errors reach the error box through
+// the caller's guard.
 void TForm_Main::SpeedButton_F11Click()
 {
-    RunPrintCommand(*this);
+    const bool printed = RunPrintCommand(this, CurrentWaybill(), [this](const std::string& x, const std::string& y) {
+        ui_->Label_dpix->setText(ToQString(x));
+        ui_->Label_dpiy->setText(ToQString(y));
+    });
+    if (!printed) ui_->Edit_G1->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace hoxa

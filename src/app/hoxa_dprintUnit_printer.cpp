@@ -26,17 +26,14 @@ void FillBox(QComboBox* box, const std::vector<std::string>& items)
 
 std::string Text(const QLabel* label) { return FromQString(label->text()); }
 
-// The section name: the text of the selected paper feed.
-std::string FeedName(const ::Ui::TForm_Main& u) { return FromQString(u.ComboBox_SEL->currentText()); }
-
 // Reads the feed's section into the printer index and margin labels.  When the
 // stored index no longer names the printer stored by name, but that printer is
 // still installed, its present index is used (the file keeps the old number
 // until the next registration).
-void LoadFeedRegistration(TForm_Main& w)
+void LoadFeedRegistration(TForm_Main& w, const std::string& feed)
 {
     auto& u = *w.ui();
-    const FeedRegistration r = ReadFeedRegistration(w.WorkingDir(), FeedName(u));
+    const FeedRegistration r = ReadFeedRegistration(w.WorkingDir(), feed);
     std::string index = r.prnNoIndex;
     if (!Trim(r.prnName).empty()) {
         try {
@@ -90,7 +87,7 @@ void TForm_Main::SpeedButton_PRNSETClick()
 
 void TForm_Main::SpeedButton_PrnIdGetClick()
 {
-    LoadFeedRegistration(*this);
+    LoadFeedRegistration(*this, FeedName());
     SpeedButton_PRNSETClick();
 }
 
@@ -104,7 +101,7 @@ void TForm_Main::BitBtn_PrnSetClick()
     auto& u = *ui_;
     // 1: the feed's registration.  An index that is no integer is taken as 0
     // here, so that registering repairs a damaged file.
-    LoadFeedRegistration(*this);
+    LoadFeedRegistration(*this, FeedName());
     std::int32_t stored = 0;
     if (!TryStrToInt(Text(u.Label_PrinterIndex), stored)) u.Label_PrinterIndex->setText(QStringLiteral("0"));
     SpeedButton_PRNSETClick();
@@ -124,18 +121,37 @@ void TForm_Main::BitBtn_PrnSetClick()
     u.Label_PrinterIndex->setText(ToQString(IntToStr(vp.GetIndex())));
 
     // 5, 6
-    const std::string feed = FeedName(u);
+    const std::string feed = FeedName();
     SpeedButton_PRNSETClick();
-    WriteFeedRegistration(WorkingDir(), feed,
-                          {FromQString(u.ComboBox1->currentText()), Text(u.Label_PrinterIndex),
-                           Text(u.Label_Prn_Top), Text(u.Label_Prn_Left)});
+    WriteFeedRegistration(WorkingDir(), feed, {PrinterName(), PrinterIndexText(), TopMargin(), LeftMargin()});
 }
 
 void TForm_Main::BitBtn_PrnSet2Click()
 {
-    auto* dialog = findChild<TForm_SLIP97YPrn*>(QStringLiteral("Form_SLIP97YPrn"), Qt::FindDirectChildrenOnly);
-    if (!dialog) dialog = new TForm_SLIP97YPrn(this);
+    // The program creates the dialog after this window; a window on its own
+    // (tests) makes its own.
+    auto* dialog = findChild<TForm_SLIP97YPrn*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!dialog) dialog = new TForm_SLIP97YPrn(this, PrinterState());
     dialog->exec();
+}
+
+// ------------------------------------------------- what the margin dialog sees
+
+// The section name: the text of the selected paper feed.
+std::string TForm_Main::FeedName() const { return FromQString(ui_->ComboBox_SEL->currentText()); }
+
+std::string TForm_Main::PrinterName() const { return FromQString(ui_->ComboBox1->currentText()); }
+
+std::string TForm_Main::PrinterIndexText() const { return Text(ui_->Label_PrinterIndex); }
+
+std::string TForm_Main::TopMargin() const { return Text(ui_->Label_Prn_Top); }
+
+std::string TForm_Main::LeftMargin() const { return Text(ui_->Label_Prn_Left); }
+
+void TForm_Main::SetMargins(const std::string& top, const std::string& left)
+{
+    ui_->Label_Prn_Top->setText(ToQString(top));
+    ui_->Label_Prn_Left->setText(ToQString(left));
 }
 
 }  // namespace hoxa

@@ -23,9 +23,6 @@ constexpr bool IsTrailByte(unsigned char b) noexcept
 }
 inline bool IsTrailByte(char c) noexcept { return IsTrailByte(static_cast<unsigned char>(c)); }
 
-// Half-width katakana and signs 0xA1-0xDF: single-byte characters.
-constexpr bool IsHalfWidthKana(unsigned char b) noexcept { return b >= 0xA1 && b <= 0xDF; }
-
 // Byte length of the character that starts at position i (0-based): 2 at a lead
 // byte that has a byte after it, else 1.  i must be below s.size().
 inline std::size_t CharLenAt(std::string_view s, std::size_t i) noexcept

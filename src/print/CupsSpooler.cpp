@@ -365,12 +365,6 @@ PrinterData& CupsSpooler::Impl::Data(const std::string& name) {
 CupsSpooler::CupsSpooler() : d_(std::make_unique<Impl>()) {}
 CupsSpooler::~CupsSpooler() = default;
 
-void CupsSpooler::Flush() {
-    d_->loaded = false;
-    d_->dests.clear();
-    d_->cache.clear();
-}
-
 std::vector<PrinterEntry> CupsSpooler::EnumPrinters() {
     // Always ask again: this is how changes are noticed.
     if (!d_->LoadDests())

@@ -31,9 +31,6 @@ public:
     void SubmitJob(const std::string& printer, const std::string& title,
                    const std::string& pdfPath, const DevMode& mode) override;
 
-    // Forgets what was read about the printers (the next call asks CUPS again).
-    void Flush();
-
     // Paper number of a PPD size name ("A4" -> 9); 0 when it is no standard size.
     static int StandardPaperNumber(const std::string& ppdName);
     // Bin number of an InputSlot keyword ("Tractor" -> 8); 0 when not standard.

@@ -1,9 +1,7 @@
 // The print-position dialog "印字位置調整": the top and left margins of the
 // current paper feed, in printer dots, typed into two numeric boxes and
-// registered in hoxa_q310.ini.  It reads and updates the main window's printer
-// state by control name (ComboBox_SEL, ComboBox1, Label_PrinterIndex,
-// Label_Prn_Top, Label_Prn_Left, Label_CurrentDir), so it needs no more of the
-// main window than a QWidget.
+// registered in hoxa_q310.ini.  The printer state it shows and changes belongs
+// to the main window, which lends it through MarginDialogHost.
 #pragma once
 
 #include <QDialog>
@@ -16,21 +14,35 @@ class TForm_SLIP97YPrn;
 
 namespace hoxa {
 
-class TObNumEdit;
+// The main window's printer state as the margin dialog sees it.  The two margin
+// texts stay the window's (its margin labels); the dialog reads them when it
+// opens and writes them after a registration.
+class MarginDialogHost {
+public:
+    virtual std::string WorkingDir() const = 0;
+    virtual std::string FeedName() const = 0;          // the selected paper feed
+    virtual std::string PrinterName() const = 0;       // the printer box's text
+    virtual std::string PrinterIndexText() const = 0;  // the printer index, decimal text
+    virtual std::string TopMargin() const = 0;
+    virtual std::string LeftMargin() const = 0;
+    virtual void SetMargins(const std::string& top, const std::string& left) = 0;
+
+protected:
+    ~MarginDialogHost() = default;
+};
 
 class TForm_SLIP97YPrn : public QDialog {
     Q_OBJECT
 public:
-    // mainWindow: the window whose printer state the dialog shows and changes;
-    // it is also the dialog's parent, so the dialog centres on it.
-    explicit TForm_SLIP97YPrn(QWidget* mainWindow);
+    // parent: the main window, so that the dialog centres on it; host: its
+    // printer state, which must outlive the dialog.
+    TForm_SLIP97YPrn(QWidget* parent, MarginDialogHost& host);
     ~TForm_SLIP97YPrn() override;
 
     ::Ui::TForm_SLIP97YPrn* ui() const { return ui_; }
-    QWidget* MainWindow() const { return main_; }
 
-    // On every showing: outer size 190 x 160, the margins of the main window
-    // into the boxes, the focus into the top box.
+    // On every showing: the outer size, the window's margins into the boxes, the
+    // focus into the top box.
     void FormShow();
     // The register button: asks, writes the feed's section, updates the main
     // window's margins and closes.  A margin that is not an integer is refused
@@ -44,15 +56,8 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    std::string MainText(const char* objectName) const;
-    void SetMainText(const char* objectName, const std::string& text);
-    std::string WorkingDir() const;
-
     ::Ui::TForm_SLIP97YPrn* ui_;
-    QWidget* main_;
+    MarginDialogHost& host_;
 };
-
-// The instance the program creates after the main window; null before.
-extern TForm_SLIP97YPrn* Form_SLIP97YPrn;
 
 }  // namespace hoxa

@@ -37,8 +37,6 @@ public:
     TPrinter(const TPrinter&) = delete;
     TPrinter& operator=(const TPrinter&) = delete;
 
-    Spooler& GetSpooler() { return spooler_; }
-
     // Names of all printers, hidden ones included (raw order).
     const std::vector<std::string>& Printers() const { return printers_; }
 
@@ -65,7 +63,6 @@ public:
     Resolution DeviceResolution();
 
     // Job title used by the next BeginDoc.
-    const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title) { title_ = title; }
 
     bool Printing() const;

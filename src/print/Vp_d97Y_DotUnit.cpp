@@ -22,12 +22,6 @@ void AbortQuietly(TVpPrinter& printer) noexcept
 
 }  // namespace
 
-void TVp_d97_Dot::DrawPage(QPainter& painter, const WaybillRecord& rec)
-{
-    const std::vector<WaybillItem> items = ComputeWaybillLayout(rec);
-    DrawWaybill(painter, items);
-}
-
 void TVp_d97_Dot::SLIP97_Prn(const WaybillRecord& rec)
 {
     const std::vector<WaybillItem> items = ComputeWaybillLayout(rec);

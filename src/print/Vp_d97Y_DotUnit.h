@@ -8,8 +8,6 @@
 #include <functional>
 #include <string>
 
-class QPainter;
-
 namespace hoxa {
 
 // The job title of every waybill: "hoxa_NIVORA" and two blanks.
@@ -21,9 +19,6 @@ public:
     // before anything is drawn, so a bad margin or resolution text raises
     // EConvertError with the page still blank.  Errors pass to the caller.
     void SLIP97_Prn(const WaybillRecord& rec);
-
-    // The same onto any painter in printer dots (the preview, tests).
-    static void DrawPage(QPainter& painter, const WaybillRecord& rec);
 };
 
 // The single print module of the program.

@@ -12,6 +12,14 @@
 
 namespace hoxa {
 
+namespace {
+
+constexpr long long kPointsPerInch = 72;
+// Qt refuses stretch factors outside 1..4000 (per cent).
+constexpr long long kMaxStretch = 4000;
+
+}  // namespace
+
 QFont WaybillFont(WaybillFace face, int points, int dpiX, int dpiY)
 {
     QFont font(ToQString(FaceName(face)));
@@ -19,11 +27,11 @@ QFont WaybillFont(WaybillFace face, int points, int dpiX, int dpiY)
     font.setWeight(QFont::Normal);
     font.setItalic(false);
     // Windows sizes a font in whole pixels of the device (MulDiv rounding).
-    const long long px = (static_cast<long long>(points) * dpiY + 36) / 72;
+    const long long px = (static_cast<long long>(points) * dpiY + kPointsPerInch / 2) / kPointsPerInch;
     font.setPixelSize(px > 0 ? static_cast<int>(px) : 1);
     if (dpiX > 0 && dpiY > 0 && dpiX != dpiY) {
         const long long stretch = (100LL * dpiX + dpiY / 2) / dpiY;
-        font.setStretch(static_cast<int>(std::clamp(stretch, 1LL, 4000LL)));
+        font.setStretch(static_cast<int>(std::clamp(stretch, 1LL, kMaxStretch)));
     }
     return font;
 }

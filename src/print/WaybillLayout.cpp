@@ -10,6 +10,11 @@ namespace hoxa {
 
 namespace {
 
+// Layout positions are in units of 1/160 inch.
+constexpr long double kUnitsPerInch = 160.0L;
+// The resolution factor keeps four decimals of dots per unit as an integer.
+constexpr long double kFactorScale = 10000.0L;
+
 // One row of the layout table: position in 1/160 inch, face and size.
 struct Slot {
     int number;
@@ -95,7 +100,7 @@ std::int32_t RoundHalfAway(long double x) noexcept
 
 std::int64_t ResolutionFactor(std::int32_t dpi) noexcept
 {
-    const long double v = static_cast<long double>(dpi) / 160.0L * 10000.0L;
+    const long double v = static_cast<long double>(dpi) / kUnitsPerInch * kFactorScale;
     const long double fl = std::floor(v);
     const long double frac = v - fl;
     auto n = static_cast<std::int64_t>(fl);
@@ -105,7 +110,7 @@ std::int64_t ResolutionFactor(std::int32_t dpi) noexcept
 
 std::int64_t UnitsToDots(std::int64_t factor, int units, std::int32_t margin) noexcept
 {
-    const long double v = static_cast<long double>(factor) * units / 10000.0L;
+    const long double v = static_cast<long double>(factor) * units / kFactorScale;
     return static_cast<std::int64_t>(RoundHalfAway(v)) + margin;
 }
 

@@ -1,10 +1,9 @@
 // The print command of the main window (F11, "印刷"): the question, then the
-// print job.  Controls are found by their object names (Edit_Zip, ...).
+// print job of the record the window hands over.
 #pragma once
 
+#include "print/Vp_d97Y_DotUnit.h"
 #include "print/WaybillLayout.h"
-
-#include <string>
 
 class QWidget;
 
@@ -13,17 +12,11 @@ namespace hoxa {
 // "印刷しますか?"
 inline constexpr const char* kPrintQuestion = "印刷しますか?";
 
-// The values the print reads, from the controls of `window`.  The date is
-// formatted as yyyy/MM/dd whatever the locale.
-WaybillRecord ReadWaybillRecord(const QWidget& window);
-
-// Writes the effective resolution into Label_dpix and Label_dpiy.
-void WriteResolutionLabels(QWidget& window, const std::string& dpix, const std::string& dpiy);
-
-// Asks "印刷しますか?"; on anything but Yes moves the focus to Edit_G1 and
-// returns false.  On Yes prints one page on VpPrinter and returns true.  Errors
-// (no printer, a bad margin text, a refused job) pass to the caller, who shows
-// them through Guarded.
-bool RunPrintCommand(QWidget& window);
+// Asks "印刷しますか?" over `parent`; on anything but Yes returns false and
+// prints nothing.  On Yes prints `rec` as one page on VpPrinter, handing the
+// effective resolution to `writeResolution`, and returns true.  Errors (no
+// printer, a bad margin text, a refused job) pass to the caller, who shows them
+// through Guarded.
+bool RunPrintCommand(QWidget* parent, WaybillRecord rec, const WriteResolution& writeResolution);
 
 }  // namespace hoxa

@@ -4,3 +4,5 @@ target_sources(hoxa_core PRIVATE
 target_sources(hoxa_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SLIP97YPrnUnit.ui
   ${CMAKE_CURRENT_LIST_DIR}/SLIP97YPrnUnit.h ${CMAKE_CURRENT_LIST_DIR}/SLIP97YPrnUnit.cpp)
+qt_add_resources(hoxa_gui "print_pictures" PREFIX "/print" BASE ${CMAKE_CURRENT_LIST_DIR}/res FILES
+  ${CMAKE_CURRENT_LIST_DIR}/res/margin-register.png)

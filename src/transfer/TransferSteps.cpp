@@ -2,7 +2,7 @@
 
 #include "base/cp932.h"
 #include "transfer/HalfWidth.h"
-#include "widgets/ObNumEditValue.h"
+#include "base/NumericText.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "widgets/ObNumEditValue.h"
+#include "base/NumericText.h"
 
 namespace hoxa {
 

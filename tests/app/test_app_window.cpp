@@ -2,9 +2,11 @@
 // entries, the exit question and a folder that cannot be written at exit.
 #include "app_test_util.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
 #include <QDateEdit>
+#include <QLabel>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -233,6 +235,33 @@ TEST_F(FirstStart, FieldsCarryTheirLimitsModesAndHiddenHelpers)
     EXPECT_EQ(C("SpeedButton_F6")->font().pixelSize(), 12);
     EXPECT_EQ(C("SpeedButton_F1")->font().pixelSize(), 13);
     EXPECT_EQ(C("Memo1")->font().pixelSize(), 13);
+}
+
+TEST_F(FirstStart, ThePrintReadsTheWaybillFromTheControls)
+{
+    WriteSlot0("987-6543\r\n大阪府\r\n\r\nニボラ\r\n06-1111-2222\r\n");
+    TForm_Main& w = Open();
+    E("Edit_Zip")->SetText("1234567");
+    E("Edit_Add1")->SetText("東京都千代田区");
+    E("Edit_G1")->SetText("衣料品");
+    E("Edit_de_date2")->SetText("24");
+    C<QCheckBox>("CheckBox_My")->setChecked(false);
+    C<QCheckBox>("CheckBox_Date_1")->setChecked(true);
+    C<QDateEdit>("DateTimePicker_1")->setDate(QDate(2027, 3, 9));
+    C<QLabel>("Label_Prn_Left")->setText(QStringLiteral("-5"));
+    C<QLabel>("Label_dpiy")->setText(QStringLiteral("180"));
+    const WaybillRecord r = w.CurrentWaybill();
+    EXPECT_EQ(r.dateText, "2027/03/09");
+    EXPECT_EQ(r.zip, "1234567");
+    EXPECT_EQ(r.add1, "東京都千代田区");
+    EXPECT_EQ(r.g1, "衣料品");
+    EXPECT_EQ(r.deDate2, "24");
+    EXPECT_EQ(r.my, "ニボラ");
+    EXPECT_EQ(r.myTel, "06-1111-2222");
+    EXPECT_FALSE(r.printSender);
+    EXPECT_TRUE(r.printDate);
+    EXPECT_EQ(r.prnLeft, "-5");
+    EXPECT_EQ(r.dpiy, "180");
 }
 
 TEST_F(FirstStart, ALaterStartRestoresAMinimisedWindow)

@@ -33,21 +33,21 @@ const char* const kFirstRun = "[hx_NIVORAprn]\r\n"
 MainSettings Filled()
 {
     MainSettings s;
-    s.AddrFont = 2;
-    s.My = "株式会社　ソフト表示";
-    s.MyZip = "123-4567";
-    s.MyADD1 = "東京都千代田区丸の内１－１";
-    s.MyADD2 = "ﾃｽﾄﾋﾞﾙ 5F";
-    s.MyTEL = "03-1234-5678";
-    s.Zip = "987-6543";
-    s.Add1 = "大阪府大阪市北区梅田２－２";
-    s.Add2 = "\"引用\"ビル";
-    s.Custo1 = "山田　太郎";
-    s.Tel = "06-9876-5432";
-    s.G1 = "書籍";
-    s.G2 = "";
-    s.G3 = "ワレモノ注意";
-    s.PaperFeed = 1;
+    s[Setting::AddrFont] = "2";
+    s[Setting::My] = "株式会社　ソフト表示";
+    s[Setting::MyZip] = "123-4567";
+    s[Setting::MyAdd1] = "東京都千代田区丸の内１－１";
+    s[Setting::MyAdd2] = "ﾃｽﾄﾋﾞﾙ 5F";
+    s[Setting::MyTel] = "03-1234-5678";
+    s[Setting::Zip] = "987-6543";
+    s[Setting::Add1] = "大阪府大阪市北区梅田２－２";
+    s[Setting::Add2] = "\"引用\"ビル";
+    s[Setting::Custo1] = "山田　太郎";
+    s[Setting::Tel] = "06-9876-5432";
+    s[Setting::G1] = "書籍";
+    s[Setting::G2] = "";
+    s[Setting::G3] = "ワレモノ注意";
+    s[Setting::PaperFeed] = "1";
     return s;
 }
 
@@ -64,14 +64,15 @@ TEST(Settings, FirstRunGivesDefaultsAndWritesFifteenKeysInOrder)
 {
     TempDir dir;
     const MainSettings s = LoadSettings(dir.Path());
-    EXPECT_EQ(s.PrinterIndex, "-1");
-    EXPECT_EQ(s.PrnTop, "0");
-    EXPECT_EQ(s.PrnLeft, "0");
-    EXPECT_EQ(s.AddrFont, 1);
-    EXPECT_EQ(s.PaperFeed, 0);
-    for (const std::string* t : {&s.My, &s.MyZip, &s.MyADD1, &s.MyADD2, &s.MyTEL, &s.Zip, &s.Add1,
-                                 &s.Add2, &s.Custo1, &s.Tel, &s.G1, &s.G2, &s.G3})
-        EXPECT_EQ(*t, "");
+    EXPECT_EQ(s[Setting::PrinterIndex], "-1");
+    EXPECT_EQ(s[Setting::PrnTop], "0");
+    EXPECT_EQ(s[Setting::PrnLeft], "0");
+    EXPECT_EQ(s[Setting::AddrFont], "1");
+    EXPECT_EQ(s[Setting::PaperFeed], "0");
+    for (Setting t : {Setting::My, Setting::MyZip, Setting::MyAdd1, Setting::MyAdd2, Setting::MyTel,
+                      Setting::Zip, Setting::Add1, Setting::Add2, Setting::Custo1, Setting::Tel,
+                      Setting::G1, Setting::G2, Setting::G3})
+        EXPECT_EQ(s[t], "");
     EXPECT_FALSE(Exists(SettingsPath(dir.Path()))) << "loading must not create the file";
 
     SaveSettings(dir.Path(), s);
@@ -84,24 +85,24 @@ TEST(Settings, SaveAndLoadRoundTrip)
     const MainSettings s = Filled();
     SaveSettings(dir.Path(), s);
     const MainSettings r = LoadSettings(dir.Path());
-    EXPECT_EQ(r.AddrFont, 2);
-    EXPECT_EQ(r.My, s.My);
-    EXPECT_EQ(r.MyZip, s.MyZip);
-    EXPECT_EQ(r.MyADD1, s.MyADD1);
-    EXPECT_EQ(r.MyADD2, s.MyADD2);
-    EXPECT_EQ(r.MyTEL, s.MyTEL);
-    EXPECT_EQ(r.Zip, s.Zip);
-    EXPECT_EQ(r.Add1, s.Add1);
+    EXPECT_EQ(r[Setting::AddrFont], "2");
+    EXPECT_EQ(r[Setting::My], s[Setting::My]);
+    EXPECT_EQ(r[Setting::MyZip], s[Setting::MyZip]);
+    EXPECT_EQ(r[Setting::MyAdd1], s[Setting::MyAdd1]);
+    EXPECT_EQ(r[Setting::MyAdd2], s[Setting::MyAdd2]);
+    EXPECT_EQ(r[Setting::MyTel], s[Setting::MyTel]);
+    EXPECT_EQ(r[Setting::Zip], s[Setting::Zip]);
+    EXPECT_EQ(r[Setting::Add1], s[Setting::Add1]);
     // Reading drops one pair of enclosing quotes only when they enclose the whole value.
-    EXPECT_EQ(r.Add2, s.Add2);
-    EXPECT_EQ(r.Custo1, s.Custo1);
-    EXPECT_EQ(r.Tel, s.Tel);
-    EXPECT_EQ(r.G1, s.G1);
-    EXPECT_EQ(r.G2, "");
-    EXPECT_EQ(r.G3, s.G3);
-    EXPECT_EQ(r.PaperFeed, 1);
+    EXPECT_EQ(r[Setting::Add2], s[Setting::Add2]);
+    EXPECT_EQ(r[Setting::Custo1], s[Setting::Custo1]);
+    EXPECT_EQ(r[Setting::Tel], s[Setting::Tel]);
+    EXPECT_EQ(r[Setting::G1], s[Setting::G1]);
+    EXPECT_EQ(r[Setting::G2], "");
+    EXPECT_EQ(r[Setting::G3], s[Setting::G3]);
+    EXPECT_EQ(r[Setting::PaperFeed], "1");
     // The printer keys are never written.
-    EXPECT_EQ(r.PrinterIndex, "-1");
+    EXPECT_EQ(r[Setting::PrinterIndex], "-1");
     const std::string bytes = ReadBytes(SettingsPath(dir.Path()));
     EXPECT_EQ(bytes.find("NIVORAprnno"), std::string::npos);
     EXPECT_EQ(bytes.find("hx_NIVORAprn_"), std::string::npos);
@@ -130,19 +131,19 @@ TEST(Settings, OddValuesFromAPreparedFile)
                      "E_ZIP=１２３－４５６７\r\n"
                      "ComboBox_SEL=5\r\n");
     const MainSettings s = LoadSettings(dir.Path());
-    EXPECT_EQ(s.PrinterIndex, "2");
-    EXPECT_EQ(s.PrnTop, "-15");
-    EXPECT_EQ(s.PrnLeft, "0");
-    EXPECT_EQ(s.AddrFont, 7);  // out of the list's range: the window shows no selection
-    EXPECT_EQ(s.MyZip, "123-4567");
-    EXPECT_EQ(s.Add1, "東京都港区");
-    EXPECT_EQ(s.Zip, "１２３－４５６７");  // raw bytes; the window converts it
-    EXPECT_EQ(s.PaperFeed, 5);
+    EXPECT_EQ(s[Setting::PrinterIndex], "2");
+    EXPECT_EQ(s[Setting::PrnTop], "-15");
+    EXPECT_EQ(s[Setting::PrnLeft], "0");
+    EXPECT_EQ(s[Setting::AddrFont], "7");  // out of the list's range: the window shows no selection
+    EXPECT_EQ(s[Setting::MyZip], "123-4567");
+    EXPECT_EQ(s[Setting::Add1], "東京都港区");
+    EXPECT_EQ(s[Setting::Zip], "１２３－４５６７");  // raw bytes; the window converts it
+    EXPECT_EQ(s[Setting::PaperFeed], "5");
 
     // The window then saves -1 for "no selection" and 0 for the corrected feed.
     MainSettings out = s;
-    out.AddrFont = -1;
-    out.PaperFeed = 0;
+    out[Setting::AddrFont] = "-1";
+    out[Setting::PaperFeed] = "0";
     SaveSettings(dir.Path(), out);
     const std::string bytes = ReadBytes(path);
     // Existing keys keep their place and spelling; the printer keys stay as they
@@ -158,7 +159,7 @@ TEST(Settings, OddValuesFromAPreparedFile)
     EXPECT_EQ(bytes.substr(0, kept.size()), kept);
     EXPECT_NE(bytes.find("ComboBox_SEL=0\r\n"), std::string::npos);
     EXPECT_EQ(bytes.find("OP023MyZip"), std::string::npos);
-    EXPECT_EQ(LoadSettings(dir.Path()).AddrFont, -1);
+    EXPECT_EQ(LoadSettings(dir.Path())[Setting::AddrFont], "-1");
 }
 
 TEST(Settings, OtherSectionsAndLinesAreLeftAlone)

@@ -1,6 +1,8 @@
 // Reading text positions back from a PDF page with `pdftotext -bbox`.
 #pragma once
 
+#include "print/waybill_sample.h"
+
 #include "print/WaybillLayout.h"
 
 #include <QString>
@@ -25,9 +27,6 @@ std::vector<PdfPage> ReadPdfWords(const QString& pdfPath, QString* error);
 
 // pdftotext reports the full-width tilde as the wave dash: compare in one form.
 QString NormaliseText(QString s);
-
-// A waybill with a distinct text in every item, so that each is found by text.
-WaybillRecord DistinctWaybill(const char* dpi);
 
 // Checks that every item with a text appears on the page as a word starting with
 // that text, its xMin and yMin within `tolerance` dots of the item's x and y.

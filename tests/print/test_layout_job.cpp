@@ -1,6 +1,6 @@
 // The print job through the printer layer (a scripted spooler): resolution and
 // scale, job title, the page read back from the submitted PDF, and the abort
-// paths.  Also the print command on a window with the main window's controls.
+// paths.  Also the print command's question.
 #include "print/Vp_d97Y_DotUnit.h"
 #include "print/VpPrinters.h"
 #include "print/WaybillPrintCommand.h"
@@ -12,12 +12,7 @@
 #include "base/errors.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QDateEdit>
-#include <QLabel>
-#include <QLineEdit>
 #include <QTemporaryDir>
-#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -63,7 +58,7 @@ TEST_F(LayoutJob, OnePageTitledWithEveryItemInPlace)
         spooler->mode.printQuality = spooler->mode.yResolution = static_cast<std::int16_t>(dpi);
         spooler->jobs.clear();
         Start();
-        WaybillRecord rec = DistinctWaybill("");
+        WaybillRecord rec = SampleWaybill("");
         rec.prnTop = "10";
         rec.prnLeft = "-5";
         const auto written = Print(rec);
@@ -100,7 +95,7 @@ TEST_F(LayoutJob, ScaleGivesTheEffectiveResolution)
         spooler->mode.fields = c.hasScale ? (spooler->mode.fields | DM_SCALE)
                                           : (spooler->mode.fields & ~DM_SCALE);
         Start();
-        WaybillRecord rec = DistinctWaybill("");
+        WaybillRecord rec = SampleWaybill("");
         const auto written = Print(rec);
         EXPECT_EQ(written.first, c.want);
         EXPECT_EQ(written.second, c.want);
@@ -112,7 +107,7 @@ TEST_F(LayoutJob, ScaleGivesTheEffectiveResolution)
 TEST_F(LayoutJob, BadMarginAbortsAndNothingIsPrinted)
 {
     Start();
-    WaybillRecord rec = DistinctWaybill("");
+    WaybillRecord rec = SampleWaybill("");
     rec.prnLeft = "2.5";
     try {
         Print(rec);
@@ -132,7 +127,7 @@ TEST_F(LayoutJob, RefusedJobLeavesNoJobOpen)
 {
     Start();
     spooler->refuseJobs = true;
-    WaybillRecord rec = DistinctWaybill("");
+    WaybillRecord rec = SampleWaybill("");
     EXPECT_THROW(Print(rec), EOSError);
     EXPECT_FALSE(Printer().Printing());
     spooler->refuseJobs = false;
@@ -144,7 +139,7 @@ TEST_F(LayoutJob, NoPrinterRaisesBeforeAnyJob)
 {
     spooler->printers = {{"hidden", PRINTER_ATTRIBUTE_HIDDEN}};
     Start();
-    WaybillRecord rec = DistinctWaybill("");
+    WaybillRecord rec = SampleWaybill("");
     bool wrote = false;
     try {
         PrintWaybillJob(rec, [&](const std::string&, const std::string&) { wrote = true; });
@@ -159,81 +154,39 @@ TEST_F(LayoutJob, NoPrinterRaisesBeforeAnyJob)
 TEST_F(LayoutJob, SlipOutsideAJobIsAnError)
 {
     Start();
-    EXPECT_THROW(Vp_d97_Dot().SLIP97_Prn(DistinctWaybill("180")), Exception);
+    EXPECT_THROW(Vp_d97_Dot().SLIP97_Prn(SampleWaybill("180")), Exception);
 }
 
 // ---------------------------------------------------------------------------
-// The print command on a window that has the main window's controls.
+// The print command: the question, then the record the window hands over.
 
 namespace {
 
-struct FakeMainWindow {
-    QWidget window;
-    QLineEdit* Edit(const char* name, const char* text = "")
-    {
-        auto* e = new QLineEdit(&window);
-        e->setObjectName(QString::fromLatin1(name));
-        e->setText(ToQString(text));
-        return e;
-    }
-    QLabel* Label(const char* name, const char* text)
-    {
-        auto* l = new QLabel(ToQString(text), &window);
-        l->setObjectName(QString::fromLatin1(name));
-        return l;
-    }
-    QCheckBox* Check(const char* name, bool on)
-    {
-        auto* c = new QCheckBox(&window);
-        c->setObjectName(QString::fromLatin1(name));
-        c->setChecked(on);
-        return c;
-    }
-
-    FakeMainWindow()
-    {
-        Edit("Edit_Zip", "1234567");
-        Edit("Edit_Add1", "東京都千代田区");
-        Edit("Edit_Add2");
-        Edit("Edit_Custo1", "山田太郎");
-        Edit("Edit_tel", "03-1234-5678");
-        Edit("Edit_MyZip", "987-6543");
-        Edit("Edit_MyADD1", "大阪府");
-        Edit("Edit_MyADD2");
-        Edit("Edit_My", "ニボラ");
-        Edit("Edit_MyTEL", "06-1111-2222");
-        Edit("Edit_G1", "衣料品");
-        Edit("Edit_G2");
-        Edit("Edit_G3");
-        Edit("Edit_de_date1", "12");
-        Edit("Edit_de_date2", "24");
-        Edit("Edit_de_date3");
-        other = Edit("Edit_Other");
-        Check("CheckBox_My", false);
-        Check("CheckBox_Date_1", true);
-        auto* d = new QDateEdit(QDate(2027, 3, 9), &window);
-        d->setObjectName(QStringLiteral("DateTimePicker_1"));
-        Label("Label_Prn_Top", "");
-        Label("Label_Prn_Left", "-5");
-        Label("Label_dpix", "");
-        Label("Label_dpiy", "");
-    }
-    QLineEdit* other = nullptr;
-};
+WaybillRecord CommandRecord()
+{
+    WaybillRecord r;
+    r.zip = "1234567";
+    r.add1 = "東京都千代田区";
+    r.custo1 = "山田太郎";
+    r.tel = "03-1234-5678";
+    r.myZip = "987-6543";
+    r.myAdd1 = "大阪府";
+    r.my = "ニボラ";
+    r.myTel = "06-1111-2222";
+    r.printSender = false;
+    r.g1 = "衣料品";
+    r.deDate1 = "12";
+    r.deDate2 = "24";
+    r.dateText = "2027/03/09";
+    r.printDate = true;
+    r.prnLeft = "-5";
+    return r;
+}
 
 }  // namespace
 
-TEST_F(LayoutJob, CommandReadsTheWindowAndWritesTheResolution)
+TEST_F(LayoutJob, CommandAsksThenPrintsAndWritesTheResolution)
 {
-    FakeMainWindow w;
-    const WaybillRecord r = ReadWaybillRecord(w.window);
-    EXPECT_EQ(r.dateText, "2027/03/09");
-    EXPECT_EQ(r.zip, "1234567");
-    EXPECT_EQ(r.add1, "東京都千代田区");
-    EXPECT_FALSE(r.printSender);
-    EXPECT_TRUE(r.printDate);
-    EXPECT_EQ(r.prnLeft, "-5");
-
     spooler->mode.printQuality = spooler->mode.yResolution = 360;
     Start();
     std::vector<std::string> asked;
@@ -242,11 +195,13 @@ TEST_F(LayoutJob, CommandReadsTheWindowAndWritesTheResolution)
         asked.push_back(text);
         return true;
     });
-    EXPECT_TRUE(RunPrintCommand(w.window));
+    std::pair<std::string, std::string> written;
+    EXPECT_TRUE(RunPrintCommand(nullptr, CommandRecord(),
+                                [&](const std::string& x, const std::string& y) { written = {x, y}; }));
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0], "印刷しますか?");
-    EXPECT_EQ(FromQString(w.window.findChild<QLabel*>(QStringLiteral("Label_dpix"))->text()), "360");
-    EXPECT_EQ(FromQString(w.window.findChild<QLabel*>(QStringLiteral("Label_dpiy"))->text()), "360");
+    EXPECT_EQ(written.first, "360");
+    EXPECT_EQ(written.second, "360");
     ASSERT_EQ(spooler->jobs.size(), 1u);
     EXPECT_EQ(spooler->jobs[0].title, "hoxa_NIVORA  ");
 
@@ -266,29 +221,19 @@ TEST_F(LayoutJob, CommandReadsTheWindowAndWritesTheResolution)
     EXPECT_EQ(words, want);
 }
 
-TEST_F(LayoutJob, CommandAnsweredNoPrintsNothingAndFocusesGoods)
+TEST_F(LayoutJob, CommandAnsweredNoOrWithBadMarginPrintsNothing)
 {
-    FakeMainWindow w;
     Start();
-    w.window.show();
-    w.window.activateWindow();
-    w.other->setFocus();
-    QApplication::processEvents();
+    bool wrote = false;
+    const WriteResolution note = [&](const std::string&, const std::string&) { wrote = true; };
     SetMessageBoxHook([](BoxKind, const std::string&) { return false; });
-    EXPECT_FALSE(RunPrintCommand(w.window));
-    QApplication::processEvents();
-    EXPECT_TRUE(spooler->jobs.empty());
-    EXPECT_EQ(QApplication::focusWidget(), w.window.findChild<QWidget*>(QStringLiteral("Edit_G1")));
-    EXPECT_EQ(w.window.findChild<QLabel*>(QStringLiteral("Label_dpix"))->text(), QString());
-}
+    EXPECT_FALSE(RunPrintCommand(nullptr, CommandRecord(), note));
+    EXPECT_FALSE(wrote);
 
-TEST_F(LayoutJob, CommandWithBadMarginPrintsNothing)
-{
-    FakeMainWindow w;
-    w.window.findChild<QLabel*>(QStringLiteral("Label_Prn_Top"))->setText(QStringLiteral("1.5"));
-    Start();
+    WaybillRecord bad = CommandRecord();
+    bad.prnTop = "1.5";
     SetMessageBoxHook([](BoxKind, const std::string&) { return true; });
-    EXPECT_THROW(RunPrintCommand(w.window), EConvertError);
+    EXPECT_THROW(RunPrintCommand(nullptr, bad, note), EConvertError);
     EXPECT_TRUE(spooler->jobs.empty());
     EXPECT_FALSE(Printer().Printing());
 }

@@ -41,7 +41,7 @@ TEST_P(LayoutReadBack, EveryItemLandsWithinOneDot)
 
     for (const auto& [top, left] : {std::pair{"0", "0"}, std::pair{"10", "-5"}}) {
         SCOPED_TRACE(std::string("margins ") + top + " / " + left);
-        WaybillRecord rec = DistinctWaybill(std::to_string(dpi).c_str());
+        WaybillRecord rec = SampleWaybill(std::to_string(dpi).c_str());
         rec.prnTop = top;
         rec.prnLeft = left;
         RenderPdf(pdf, dpi, rec);
@@ -86,7 +86,7 @@ TEST(LayoutDrawing, BlackOnOpaqueWhiteAndEmptyTextsDrawNothing)
     img.setDotsPerMeterX(180 * 10000 / 254);
     img.setDotsPerMeterY(180 * 10000 / 254);
     img.fill(QColor(128, 128, 128));
-    WaybillRecord rec = DistinctWaybill("180");
+    WaybillRecord rec = SampleWaybill("180");
     rec.g1.clear();  // item 12 empty: its place stays grey
     {
         QPainter p(&img);

@@ -1,7 +1,7 @@
 // A long random run of the value filter over arbitrary byte strings.  Every input
 // lives in a heap block of exactly its own size, so that the sanitizer build
 // reports any read past its end; every result must be a well-formed value.
-#include "widgets/ObNumEditValue.h"
+#include "base/NumericText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "widgets/ObNumEditValue.h"
+#include "base/NumericText.h"
 
 #include "base/cp932.h"
 

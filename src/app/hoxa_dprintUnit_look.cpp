@@ -1,0 +1,141 @@
+// The look of the main window that its form cannot hold: fonts in pixels (a form
+// stores point sizes), colours taken from the desktop's palette, the sender tabs
+// and the button pictures.  Fixed colours, bold and font families are in the form.
+#include "app/hoxa_dprintUnit.h"
+
+#include "ui_hoxa_dprintUnit.h"
+
+#include "app/CpEdit.h"
+
+#include <QDate>
+#include <QIcon>
+#include <QLineEdit>
+
+#include <map>
+#include <string>
+
+namespace hoxa {
+
+namespace {
+
+const QColor kGrey(128, 128, 128);
+
+void SetPixelSize(QWidget* w, int px)
+{
+    QFont f = w->font();
+    f.setPixelSize(px);
+    w->setFont(f);
+}
+
+// The desktop theme's icon of that name, else our own picture; each looked up once.
+QIcon ButtonPicture(const char* themeName, const char* picture)
+{
+    static std::map<std::string, QIcon> cache;
+    auto it = cache.find(themeName);
+    if (it == cache.end()) {
+        const QIcon own(QStringLiteral(":/app/%1.png").arg(QLatin1String(picture)));
+        it = cache.emplace(themeName, QIcon::fromTheme(QString::fromLatin1(themeName), own)).first;
+    }
+    return it->second;
+}
+
+}  // namespace
+
+void TForm_Main::SetFill(QWidget* w, const QColor& colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, colour);
+    w->setPalette(p);
+}
+
+void TForm_Main::SetupLook()
+{
+    auto& u = *ui_;
+    const std::pair<QWidget*, int> pixelSizes[] = {
+        {u.Label_Dest, 16}, {u.Label_D1, 16}, {u.Label_D2, 16}, {u.Label_D3, 16}, {u.Label_D4, 16},
+        {u.Label_D5, 16}, {u.Label_Warning, 13}, {u.Label_BitBtn1, 11}, {u.Label_MemoCLS, 11},
+        {u.Label_CLS, 11}, {u.Label_BitBtnMy, 11}, {u.Memo1, 13}, {u.Label_MemoUnder, 11},
+        // sender panel
+        {u.CheckBox_My, 15}, {u.PageControl_My, 12}, {u.Label_M1, 15}, {u.Label_M2, 15},
+        {u.Label_M4, 15}, {u.Label_M5, 15}, {u.Edit_MyZip, 15}, {u.Edit_MyADD1, 15},
+        {u.Edit_MyADD2, 15}, {u.Edit_My, 15}, {u.Edit_MyTEL, 15},
+        // goods and printer
+        {u.DateTimePicker_1, 13}, {u.Label_DeDate, 13}, {u.Edit_de_date1, 13},
+        {u.Edit_de_date2, 13}, {u.Edit_de_date3, 13}, {u.Label_Goods, 16}, {u.Edit_G1, 16},
+        {u.Edit_G2, 16}, {u.Edit_G3, 16}, {u.GroupBox_Prn, 12}, {u.ComboBox1, 12},
+        {u.ComboBox2, 12}, {u.ComboBox3, 12}, {u.Label_SEL, 15}, {u.ComboBox_SEL, 15},
+        {u.BitBtn_PrnSet, 12}, {u.BitBtn_PrnSet2, 12}, {u.Label_Prn_Top, 11},
+        {u.Label_Prn_Left, 11}, {u.BitBtn_SendMail, 12},
+    };
+    for (const auto& [w, px] : pixelSizes) SetPixelSize(w, px);
+    // Function-key bar: F2 and F11 larger, F6 smaller.
+    const std::array<QWidget*, 12> keys = FunctionKeys();
+    for (QWidget* b : keys) SetPixelSize(b, 13);
+    SetPixelSize(u.SpeedButton_F2, 15);
+    SetPixelSize(u.SpeedButton_F11, 15);
+    SetPixelSize(u.SpeedButton_F6, 12);
+
+    for (QComboBox* c : {u.ComboBox1, u.ComboBox2, u.ComboBox3}) {
+        SetFill(c, palette().color(QPalette::Button));
+        // Display boxes: the printer box's text is stored as the registered
+        // printer's name and the printer is found again by it, so it must show
+        // the chosen printer, never something typed into it.
+        c->lineEdit()->setReadOnly(true);
+    }
+
+    // Guidance panel in the tooltip fill colour.
+    QPalette help = u.Panel_HelpMess->palette();
+    help.setColor(QPalette::Window, help.color(QPalette::ToolTipBase));
+    help.setColor(QPalette::WindowText, help.color(QPalette::ToolTipText));
+    u.Panel_HelpMess->setPalette(help);
+    u.StatusBar1->setSizeGripEnabled(false);
+
+    // Sender tabs: only the strip is used.
+    u.PageControl_My->setDrawBase(false);
+    u.PageControl_My->setExpanding(false);
+    u.PageControl_My->setUsesScrollButtons(true);  // ten tabs are wider than the strip
+    for (int i = 1; i <= 10; ++i) {
+        const int t = u.PageControl_My->addTab(QStringLiteral(u"依頼主%1").arg(i));
+        u.PageControl_My->setTabTextColor(t, kGrey);
+    }
+    u.PageControl_My->setCurrentIndex(0);
+    for (QToolButton* arrow : u.PageControl_My->findChildren<QToolButton*>()) arrow->setFocusPolicy(Qt::NoFocus);
+
+    RequestImeMode(u.DateTimePicker_1, ImeMode::Disabled);
+    for (QLineEdit* inner : u.DateTimePicker_1->findChildren<QLineEdit*>())
+        RequestImeMode(inner, ImeMode::Disabled);
+    u.DateTimePicker_1->setDate(QDate::currentDate());
+
+    // Buttons that a click moves the focus to, as the keyboard reaches them too.
+    u.BitBtn_My->setFocusPolicy(Qt::StrongFocus);
+    u.BitBtn_SendMail->setFocusPolicy(Qt::StrongFocus);
+}
+
+void TForm_Main::SetupPictures()
+{
+    auto& u = *ui_;
+    struct Picture {
+        QToolButton* button;
+        const char* themeName;
+        const char* own;
+        int size;  // 0: the button's own icon size
+    };
+    const Picture pictures[] = {
+        {u.BitBtn_1, "go-down", "transfer", 32},
+        {u.BitBtn_MemoCLS, "edit-clear", "clear", 0},
+        {u.BitBtn_CLS, "edit-clear", "clear", 28},
+        {u.BitBtn_My, "document-save", "save", 28},
+        {u.BitBtn_WebHelp, "help-browser", "help", 28},
+        {u.BitBtn_SendMail, "mail-message-new", "mail", 14},
+        {u.BitBtn_PrnSet, "printer", "printer", 0},
+        {u.BitBtn_PrnSet2, "transform-move", "margin", 0},
+    };
+    for (const Picture& p : pictures) {
+        p.button->setIcon(ButtonPicture(p.themeName, p.own));
+        if (p.size > 0) p.button->setIconSize(QSize(p.size, p.size));
+    }
+}
+
+QIcon ApplicationIcon() { return ButtonPicture("hoxa-nivora", "hoxa-nivora"); }
+
+}  // namespace hoxa
