@@ -2,19 +2,11 @@
 
 #include "ui_SLIP97YPrnUnit.h"
 
-#include "base/Codec.h"
 #include "base/MsgBox.h"
-#include "base/errors.h"
 #include "print/PrinterRegistration.h"
 #include "widgets/ObNumEdit.h"
 
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QIcon>
-#include <QLabel>
-#include <QPainter>
-#include <QPixmap>
 
 namespace hoxa {
 

@@ -1,28 +1,20 @@
+// TObNumEdit: construction, properties, the layout of value and marks, and the
+// reaction to font, enabled-state and size changes.  Painting and the caret are
+// in ObNumEdit_paint.cpp, keys, input method, mouse and focus in
+// ObNumEdit_input.cpp, the context menu and the clipboard in ObNumEdit_menu.cpp.
 #include "widgets/ObNumEdit.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
-#include <QContextMenuEvent>
-#include <QFocusEvent>
+#include <QEvent>
 #include <QFontMetrics>
-#include <QGuiApplication>
-#include <QInputMethod>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QMenu>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QStyleHints>
 #include <QTimer>
-#include <qdrawutil.h>
 
 #include "base/Codec.h"
 #include "base/MsgBox.h"
-#include "base/cp932.h"
 
 namespace hoxa {
 
@@ -62,35 +54,6 @@ QAccessibleInterface* ObNumEditAccessibleFactory(const QString& className, QObje
     return nullptr;
 }
 
-// Double-byte codes of the input method that stand for digits, minus and point.
-int MapWideCode(int code)
-{
-    if (code >= 0x824F && code <= 0x8258) return code - 0x821F;
-    if (code == 0x817C) return '-';
-    if (code == 0x8144) return '.';
-    return code;
-}
-
-// Characters of a key or input-method text as CP932 codes: a single byte, or
-// lead * 256 + trail for a double-byte character.
-std::vector<int> CharCodes(const QString& text)
-{
-    std::vector<int> codes;
-    const std::string bytes = FromQString(text);
-    for (std::size_t i = 0; i < bytes.size();) {
-        const unsigned char b = static_cast<unsigned char>(bytes[i]);
-        if (CharLenAt(bytes, i) == 2) {
-            codes.push_back(b * 256 + static_cast<unsigned char>(bytes[i + 1]));
-            i += 2;
-        } else {
-            codes.push_back(b);
-            ++i;
-        }
-    }
-    return codes;
-}
-
-constexpr Qt::KeyboardModifiers kIgnoredModifiers = Qt::KeypadModifier | Qt::GroupSwitchModifier;
 
 }  // namespace
 
@@ -290,64 +253,6 @@ void TObNumEdit::SetDisabledColor(const QColor& c)
     update();
 }
 
-// ---- Clipboard and context menu -------------------------------------------------
-
-void TObNumEdit::CopyToClipboard()
-{
-    if (model_.SelLength() == 0) return;
-    QGuiApplication::clipboard()->setText(ToQString(model_.ClipboardText()));
-}
-
-void TObNumEdit::CutToClipboard()
-{
-    if (model_.SelLength() == 0) return;
-    CopyToClipboard();
-    model_.Cut();
-}
-
-void TObNumEdit::PasteFromClipboard()
-{
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!data || !data->hasText()) return;
-    model_.Paste(FromQString(data->text()));
-}
-
-QAction* TObNumEdit::MenuItem(int tag) const { return tag >= 0 && tag < 8 ? items_[tag] : nullptr; }
-
-void TObNumEdit::PopupMenuPopup()
-{
-    if (!hasFocus()) setFocus(Qt::OtherFocusReason);
-    const bool selected = model_.SelLength() > 0;
-    const bool ro = model_.ReadOnly();
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    const bool clipText = data && data->hasText();
-    items_[0]->setEnabled(model_.UndoAvailable() && !ro);
-    items_[2]->setEnabled(selected && !ro);
-    items_[3]->setEnabled(selected);
-    items_[4]->setEnabled(clipText && !ro);
-    items_[5]->setEnabled(selected && !ro);
-    items_[7]->setEnabled(!selected && !model_.Text().empty());
-}
-
-void TObNumEdit::PopupMenuItemClick(int tag)
-{
-    switch (tag) {
-    case 0: Undo(); break;
-    case 2: CutToClipboard(); break;
-    case 3: CopyToClipboard(); break;
-    case 4: PasteFromClipboard(); break;
-    case 5: ClearValue(); break;
-    case 7: SelectAll(); break;
-    default: break;
-    }
-}
-
-void TObNumEdit::contextMenuEvent(QContextMenuEvent* e)
-{
-    PopupMenuPopup();
-    menu_->popup(e->globalPos());
-    e->accept();
-}
 
 // ---- Measuring and layout -----------------------------------------------------------
 
@@ -470,295 +375,6 @@ QSize TObNumEdit::sizeHint() const
 
 QSize TObNumEdit::minimumSizeHint() const { return QSize(2 * FrameWidth() + 1, sizeHint().height()); }
 
-// ---- Caret -------------------------------------------------------------------------
-
-void TObNumEdit::CreateEditCaret()
-{
-    caretExists_ = true;
-    caretOn_ = true;
-    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
-    if (flash > 0) caretTimer_->start(flash / 2);
-    UpdateCaretPos();
-}
-
-void TObNumEdit::UpdateCaretPos()
-{
-    if (!hasFocus() || !caretExists_) return;
-    caretOn_ = true;
-    if (caretTimer_->isActive()) caretTimer_->start();
-    update();
-    if (QInputMethod* im = QGuiApplication::inputMethod())
-        im->update(Qt::ImCursorRectangle | Qt::ImFont | Qt::ImSurroundingText);
-}
-
-void TObNumEdit::DestroyEditCaret()
-{
-    caretExists_ = false;
-    caretOn_ = false;
-    caretTimer_->stop();
-    update();
-}
-
-QVariant TObNumEdit::inputMethodQuery(Qt::InputMethodQuery query) const
-{
-    switch (query) {
-    case Qt::ImEnabled: return true;
-    case Qt::ImCursorRectangle: return QRect(CaretPoint(), QSize(caretWidth_, textHeight_));
-    case Qt::ImFont: return font();
-    case Qt::ImSurroundingText: return text();
-    case Qt::ImCursorPosition:
-    case Qt::ImAnchorPosition: return static_cast<int>(text().size());
-    case Qt::ImReadOnly: return model_.ReadOnly();
-    default: return QWidget::inputMethodQuery(query);
-    }
-}
-
-// ---- Painting ----------------------------------------------------------------------
-
-void TObNumEdit::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    const QRect client = ClientRect();
-    p.fillRect(client, Color());
-
-    QColor brush = Color();
-    QColor pen = palette().color(QPalette::Text);
-    if (model_.SelLength() > 0) {
-        brush = palette().color(QPalette::Highlight);
-        pen = palette().color(QPalette::HighlightedText);
-    }
-    if (!isEnabled()) {
-        brush = Color();
-        pen = DisabledColor();
-    }
-
-    const Layout l = ComputeLayout();
-    QRect fill = l.text;
-    if (!model_.LeftMark().empty()) fill.setLeft(l.leftMark.left());
-    if (!model_.RightMark().empty()) fill.setRight(l.rightMark.right());
-    p.save();
-    p.setClipRect(client);
-    p.fillRect(fill, brush);
-
-    const std::string s = model_.FormatValue(model_.Text());
-    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
-    p.setPen(pen);
-    p.setFont(font());
-    if (!s.empty() && !model_.LeftMark().empty()) p.drawText(l.leftMark, flags, ToQString(model_.LeftMark()));
-    if (!s.empty()) p.drawText(l.text, flags, ToQString(s));
-    if (!s.empty() && !model_.RightMark().empty()) p.drawText(l.rightMark, flags, ToQString(model_.RightMark()));
-
-    if (caretExists_ && caretOn_) {
-        // The caret inverts what lies under it, like the system's text caret.
-        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        p.fillRect(QRect(CaretPoint(), QSize(caretWidth_, textHeight_)), Qt::white);
-    }
-    p.restore();
-
-    if (borderStyle_ == bsSingle) {
-        if (ctl3D_) {
-            qDrawWinPanel(&p, rect(), palette(), true);
-        } else {
-            p.setPen(palette().color(QPalette::WindowText));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(rect().adjusted(0, 0, -1, -1));
-        }
-    }
-}
-
-// ---- Keys and characters ---------------------------------------------------------
-
-bool TObNumEdit::IsTableKey(int key, Qt::KeyboardModifiers mods) const
-{
-    if (mods == Qt::ShiftModifier) return key == Qt::Key_Left || key == Qt::Key_Right;
-    if (mods == Qt::ControlModifier)
-        return key == Qt::Key_A || key == Qt::Key_C || key == Qt::Key_V || key == Qt::Key_X;
-    if (mods == Qt::NoModifier) {
-        switch (key) {
-        case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_End: case Qt::Key_Home:
-        case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
-        case Qt::Key_Backspace: case Qt::Key_Delete:
-            return true;
-        default:
-            return false;
-        }
-    }
-    return false;
-}
-
-bool TObNumEdit::HandleKey(int key, Qt::KeyboardModifiers mods)
-{
-    if (!IsTableKey(key, mods)) return false;
-    const bool ro = model_.ReadOnly();
-    if (mods == Qt::ShiftModifier) {
-        SelectAll();
-    } else if (mods == Qt::ControlModifier) {
-        if (key == Qt::Key_A) SelectAll();
-        else if (key == Qt::Key_C) CopyToClipboard();
-        else if (key == Qt::Key_V) { if (!ro) PasteFromClipboard(); }
-        else if (key == Qt::Key_X) { if (!ro) CutToClipboard(); }
-    } else if (key == Qt::Key_Backspace || key == Qt::Key_Delete) {
-        if (!ro) model_.DeleteLastChar();
-    } else {
-        SelectNone();
-        if (key == Qt::Key_Up && model_.ArrowFocusMove() && model_.Options().Contains(eoArrowUp)) MoveFocus(false);
-        if (key == Qt::Key_Down && model_.ArrowFocusMove() && model_.Options().Contains(eoArrowDown)) MoveFocus(true);
-    }
-    return true;
-}
-
-void TObNumEdit::HandleChar(int ch)
-{
-    if (model_.ReadOnly()) return;
-    ch = MapWideCode(ch);
-    char c = static_cast<char>(ch);
-    switch (ch) {
-    case 1: case 3: case 8: case 22: case 24:
-        return;
-    case 13:
-        if (model_.EnterFocusMove()) MoveFocus(true);
-        else if (model_.ErrorBeep()) Beep();
-        return;
-    case '-':
-        model_.ToggleMinus(c);
-        return;
-    case '.':
-        model_.InsertDecimalPoint(c);
-        return;
-    default:
-        if (ch >= '0' && ch <= '9') model_.InsertDigit(c);
-        else if (model_.ErrorBeep()) Beep();
-        return;
-    }
-}
-
-void TObNumEdit::MoveFocus(bool next)
-{
-    // Posted, like a dialog's next-control message: the key finishes first.
-    QMetaObject::invokeMethod(this, [this, next] { focusNextPrevChild(next); }, Qt::QueuedConnection);
-}
-
-void TObNumEdit::keyPressEvent(QKeyEvent* e)
-{
-    int key = e->key();
-    const Qt::KeyboardModifiers mods = e->modifiers() & ~kIgnoredModifiers;
-    emit keyDown(&key, mods);
-    if (key == 0) {
-        e->accept();
-        return;
-    }
-    if (HandleKey(key, mods)) {
-        e->accept();
-        return;
-    }
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::NoModifier) {
-        e->accept();
-        HandleChar(13);
-        return;
-    }
-    const QString t = e->text();
-    const bool alt = (mods & Qt::AltModifier) && !(mods & Qt::ControlModifier);
-    if (t.isEmpty() || alt || e->key() == Qt::Key_Escape || e->key() == Qt::Key_Tab ||
-        e->key() == Qt::Key_Backtab) {
-        // Not a character for the box: the form may use it (Escape closes a dialog).
-        QWidget::keyPressEvent(e);
-        return;
-    }
-    e->accept();
-    for (int code : CharCodes(t)) HandleChar(code);
-}
-
-void TObNumEdit::inputMethodEvent(QInputMethodEvent* e)
-{
-    const QString commit = e->commitString();
-    e->accept();
-    if (commit.isEmpty()) return;
-    for (int code : CharCodes(commit)) HandleChar(code);
-}
-
-bool TObNumEdit::event(QEvent* e)
-{
-    if (e->type() == QEvent::ShortcutOverride) {
-        auto* k = static_cast<QKeyEvent*>(e);
-        const Qt::KeyboardModifiers mods = k->modifiers() & ~kIgnoredModifiers;
-        const bool plainChar = !k->text().isEmpty() && !(mods & (Qt::ControlModifier | Qt::AltModifier)) &&
-                               k->key() != Qt::Key_Escape;
-        if (IsTableKey(k->key(), mods) || plainChar) {
-            e->accept();
-            return true;
-        }
-    }
-    return QWidget::event(e);
-}
-
-// ---- Mouse -------------------------------------------------------------------------
-
-void TObNumEdit::mousePressEvent(QMouseEvent* e)
-{
-    if (!hasFocus() && focusPolicy() != Qt::NoFocus) setFocus(Qt::MouseFocusReason);
-    if (e->button() == Qt::LeftButton) {
-        if (!dblClick_) SelectNone();
-        dblClick_ = false;
-    }
-    QWidget::mousePressEvent(e);
-}
-
-// The press that belongs to a double click may come before or instead of the
-// double-click event; the flag protects the selection only until the button is up.
-void TObNumEdit::mouseReleaseEvent(QMouseEvent* e)
-{
-    if (e->button() == Qt::LeftButton) dblClick_ = false;
-    QWidget::mouseReleaseEvent(e);
-}
-
-void TObNumEdit::mouseDoubleClickEvent(QMouseEvent* e)
-{
-    if (e->button() == Qt::LeftButton) {
-        SelectAll();
-        update();
-        emit doubleClicked();
-        dblClick_ = true;
-    }
-    e->accept();
-}
-
-void TObNumEdit::mouseMoveEvent(QMouseEvent* e)
-{
-    if (e->buttons() & Qt::LeftButton) {
-        const QRect r = TextRect();
-        const int x = e->position().toPoint().x();
-        if (x >= r.left() && x <= r.left() + r.width()) {
-            SelectAll();
-            update();
-        }
-    }
-    QWidget::mouseMoveEvent(e);
-}
-
-// ---- Focus ------------------------------------------------------------------------
-
-void TObNumEdit::focusInEvent(QFocusEvent* e)
-{
-    CreateEditCaret();
-    // Window activation and a closing menu give the focus back; they do not enter.
-    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason) {
-        emit entered();
-        if (autoSelect_) SelectAll();
-    }
-    QWidget::focusInEvent(e);
-}
-
-void TObNumEdit::focusOutEvent(QFocusEvent* e)
-{
-    DestroyEditCaret();
-    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason) {
-        emit exited();
-        model_.LeaveControl();
-        if (model_.HideSelection()) SelectNone();
-    }
-    QWidget::focusOutEvent(e);
-}
-
 // ---- Font, enabled state, size --------------------------------------------------------
 
 void TObNumEdit::changeEvent(QEvent* e)
@@ -791,5 +407,6 @@ void TObNumEdit::resizeEvent(QResizeEvent* e)
     update();
     UpdateCaretPos();
 }
+
 
 }  // namespace hoxa
