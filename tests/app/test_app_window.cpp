@@ -1,6 +1,7 @@
 // The main window's life: the first start, restoring and saving the last
 // entries, the exit question and a folder that cannot be written at exit.
 #include "app_test_util.h"
+#include "../base/test_profile_util.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -233,6 +234,16 @@ TEST_F(FirstStart, FieldsCarryTheirLimitsModesAndHiddenHelpers)
     EXPECT_EQ(C("SpeedButton_F6")->font().pixelSize(), 12);
     EXPECT_EQ(C("SpeedButton_F1")->font().pixelSize(), 13);
     EXPECT_EQ(C("Memo1")->font().pixelSize(), 13);
+}
+
+TEST_F(FirstStart, TemporaryFileOfAKilledSaveIsRemovedAtStart)
+{
+    WriteSlot0();
+    const std::string stale = ".hoxa_NIVORA.ini.tmp" + std::to_string(testutil::DeadPid()) + "-0";
+    WriteFile(stale.c_str(), "[hx_NIVORAprn]\r\nAddr_Font=1\r\nE_ZIP=1");
+    Open();
+    EXPECT_FALSE(Exists(stale.c_str()));
+    EXPECT_TRUE(Exists("my0.txt"));
 }
 
 TEST_F(FirstStart, ALaterStartRestoresAMinimisedWindow)
