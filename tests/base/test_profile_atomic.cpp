@@ -187,7 +187,9 @@ TEST(ProfileAtomic, KilledWriterLeavesOldOrNewFile)
             std::vector<std::string> entries = dir.Entries();
             std::sort(entries.begin(), entries.end());
             EXPECT_EQ(entries, names) << "round " << round;
-            if (linked) EXPECT_EQ(Inode(dir.File("link.ini")), Inode(path));
+            if (linked) {
+                EXPECT_EQ(Inode(dir.File("link.ini")), Inode(path));
+            }
         }
         // The child did get to write (else the test proves nothing).
         EXPECT_GT(sawNew, 0);
