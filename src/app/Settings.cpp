@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "base/AtomicFile.h"
 #include "base/Profile.h"
 #include "base/cp932.h"
 
@@ -52,9 +53,7 @@ MainSettings::MainSettings()
 
 std::string SettingsPath(const std::string& dir)
 {
-    if (dir.empty()) return "hoxa_NIVORA.ini";
-    if (dir.back() == '/') return dir + "hoxa_NIVORA.ini";
-    return dir + "/hoxa_NIVORA.ini";
+    return PathIn(dir, "hoxa_NIVORA.ini");
 }
 
 MainSettings LoadSettings(const std::string& dir)

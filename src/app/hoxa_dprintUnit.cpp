@@ -5,6 +5,7 @@
 
 #include "app/CpEdit.h"
 #include "app/Settings.h"
+#include "base/AtomicFile.h"
 #include "base/Codec.h"
 #include "base/MsgBox.h"
 #include "base/cp932.h"
@@ -172,6 +173,7 @@ void TForm_Main::FormShow()
     setWindowTitle(ToQString("hoxa　送り状印刷　< ニボラ　> ver1.10"));
     u.DateTimePicker_1->setDate(QDate::currentDate());
     u.Label_CurrentDir->setText(QDir::currentPath());
+    RemoveStaleTempFiles(WorkingDir());  // what saves killed half-way left behind
     u.Label_Prn_Top->clear();
     u.Label_Prn_Left->clear();
     // 5-7

@@ -16,9 +16,6 @@ namespace hoxa {
 
 namespace {
 
-// Longest value handed out by ReadString, in bytes.
-constexpr std::size_t kMaxValueBytes = 2047;
-
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view TrimBlanks(std::string_view s)
@@ -164,18 +161,7 @@ std::string CleanValue(std::string_view v)
         v.remove_prefix(1);
         v.remove_suffix(1);
     }
-    if (v.size() > kMaxValueBytes) {
-        // Cut at a character boundary: a lead byte whose trail byte falls beyond the
-        // limit goes as well, so that no half character is handed out.
-        std::size_t cut = 0;
-        while (cut < kMaxValueBytes) {
-            const std::size_t n = CharLenAt(v, cut);
-            if (cut + n > kMaxValueBytes) break;
-            cut += n;
-        }
-        v = v.substr(0, cut);
-    }
-    return std::string(v);
+    return std::string(CutAtBytes(v, kMaxProfileValueBytes));
 }
 
 // A CR or LF inside a name or value would start a new line in the file (and could

@@ -1,12 +1,16 @@
 // Windows profile ("INI") files in CP932 with CR LF, read and written by the rules
 // of the Windows profile-string functions, so that files written by either side
-// read the same.  Every write replaces the file atomically.
+// read the same.  Every write replaces the file through ReplaceFileAtomically.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace hoxa {
+
+// Longest value ReadString hands out, in bytes.
+inline constexpr std::size_t kMaxProfileValueBytes = 2047;
 
 // path is a file-system path (local 8-bit bytes, not CP932); sections, keys and
 // values are CP932.  Every call reads the file afresh: nothing is cached.
@@ -30,7 +34,8 @@ public:
     int ReadInteger(std::string_view section, std::string_view key, int def) const;
 
     // Writes one key; raises EIniFileException ("%s に書き込めません", the full path
-    // for %s) on failure, the file then unchanged.  An existing key gets the new
+    // for %s) on failure, a file this process may not write included, the file
+    // then unchanged.  An existing key gets the new
     // value in place (its spelling kept); a new key goes after the last non-blank
     // line of its section; a new section is added at the end of the file.  The
     // same value again leaves the file untouched.  CR and LF in names and values

@@ -18,6 +18,18 @@ std::size_t CountChars(std::string_view s) noexcept
     return n;
 }
 
+std::string_view CutAtBytes(std::string_view s, std::size_t maxBytes) noexcept
+{
+    if (s.size() <= maxBytes) return s;
+    std::size_t cut = 0;
+    while (cut < maxBytes) {
+        const std::size_t n = CharLenAt(s, cut);
+        if (cut + n > maxBytes) break;
+        cut += n;
+    }
+    return s.substr(0, cut);
+}
+
 namespace {
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 }  // namespace

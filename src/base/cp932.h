@@ -33,6 +33,10 @@ inline std::size_t CharLenAt(std::string_view s, std::size_t i) noexcept
 // Number of characters; a double-byte character counts as one.
 std::size_t CountChars(std::string_view s) noexcept;
 
+// The first bytes of s up to maxBytes, never half a double-byte character: a
+// lead byte whose trail byte would fall beyond the limit goes as well.
+std::string_view CutAtBytes(std::string_view s, std::size_t maxBytes) noexcept;
+
 // Remove every byte of 0x20 or below from both ends / from the left / from the right.
 // The full-width space (0x81 0x40) is not removed.
 std::string Trim(std::string_view s);

@@ -1,5 +1,6 @@
 #include "print/PrinterRegistration.h"
 
+#include "base/AtomicFile.h"
 #include "base/Profile.h"
 #include "base/cp932.h"
 
@@ -9,10 +10,7 @@ namespace hoxa {
 
 std::string PrinterIniPath(std::string_view dir)
 {
-    std::string path(dir);
-    if (!path.empty() && path.back() != '/') path += '/';
-    path += kPrinterIniName;
-    return path;
+    return PathIn(dir, kPrinterIniName);
 }
 
 FeedRegistration ReadFeedRegistration(std::string_view dir, std::string_view feed)

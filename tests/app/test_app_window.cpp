@@ -1,6 +1,7 @@
 // The main window's life: the first start, restoring and saving the last
 // entries, the exit question and a folder that cannot be written at exit.
 #include "app_test_util.h"
+#include "../base/test_profile_util.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -262,6 +263,16 @@ TEST_F(FirstStart, ThePrintReadsTheWaybillFromTheControls)
     EXPECT_TRUE(r.printDate);
     EXPECT_EQ(r.prnLeft, "-5");
     EXPECT_EQ(r.dpiy, "180");
+}
+
+TEST_F(FirstStart, TemporaryFileOfAKilledSaveIsRemovedAtStart)
+{
+    WriteSlot0();
+    const std::string stale = ".hoxa_NIVORA.ini.tmp" + std::to_string(testutil::DeadPid()) + "-0";
+    WriteFile(stale.c_str(), "[hx_NIVORAprn]\r\nAddr_Font=1\r\nE_ZIP=1");
+    Open();
+    EXPECT_FALSE(Exists(stale.c_str()));
+    EXPECT_TRUE(Exists("my0.txt"));
 }
 
 TEST_F(FirstStart, ALaterStartRestoresAMinimisedWindow)

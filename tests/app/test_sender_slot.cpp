@@ -73,11 +73,35 @@ TEST(SenderSlot, LineEndsShortAndLongFiles)
     // Extra lines are ignored.
     WriteBytes(path, "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n");
     EXPECT_EQ(ReadSlot(path), (SenderLines{"1", "2", "3", "4", "5"}));
-    // No length limit on a line, also across read buffers.
-    const std::string longLine(200000, 'x');
-    WriteBytes(path, "1\r\n" + longLine + "\r\n3\r\n4\r\n5");
-    EXPECT_EQ(ReadSlot(path)[1], longLine);
-    EXPECT_EQ(ReadSlot(path)[4], "5");
+}
+
+TEST(SenderSlot, LongLinesAreCutAndADamagedFileIsReadOnlyAsFarAsFiveLinesGo)
+{
+    TempDir dir;
+    const std::string path = dir.File("my1.txt");
+    const std::string full(2047, 'x');  // the longest line kept whole
+    std::string kanji;                  // 東 (two bytes) 1023 times: 2046 bytes
+    for (int i = 0; i < 1023; ++i) kanji += "東";
+    std::string huge;  // 20 MB without a line break
+    huge.reserve(20u << 20);
+    while (huge.size() < (20u << 20)) huge += "東";
+    struct Case {
+        const char* what;
+        std::string file;
+        SenderLines want;
+    };
+    const Case cases[] = {
+        {"five lines at the limit", full + "\r\n" + full + "\r\n" + full + "\r\n" + full + "\r\n" + full + "\r\n",
+         {full, full, full, full, full}},
+        {"one long line among short ones", "1\r\n" + full + "yyy\r\n3\r\n4\r\n5", {"1", full, "3", "4", "5"}},
+        {"no half character at the cut", "1\r\n" + kanji + "東東\r\n3", {"1", kanji, "3", "", ""}},
+        {"20 MB without a line break", huge, {kanji, "", "", "", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(path, c.file);
+        EXPECT_EQ(ReadSlot(path), c.want);
+    }
 }
 
 TEST(SenderSlot, BinaryJunkIsKeptByteForByte)
@@ -136,11 +160,35 @@ TEST(SenderSlot, FailedWriteKeepsTheOldFile)
     ASSERT_EQ(::mkdir(dir.File("my7.txt").c_str(), 0755), 0);
     EXPECT_EQ(IoErrorOf([&] { WriteSlot(dir.File("my7.txt"), kSender); }), "File access denied");
 
-    if (::geteuid() != 0) {
-        ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
-        EXPECT_EQ(IoErrorOf([&] { WriteSlot(path, big); }), "File access denied");
+}
+
+TEST(SenderSlot, ReadOnlyFileOrFolderIsAFailedSaveForAUserWithoutRoot)
+{
+    struct Case {
+        const char* what;
+        mode_t fileMode, folderMode;
+    };
+    const Case cases[] = {{"read-only file", 0444, 0755}, {"read-only folder", 0644, 0555}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string path = SlotPath(dir.Path(), 0);
+        WriteSlot(path, kSender);
+        const std::string before = ReadBytes(path);
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+            ASSERT_EQ(::chown(dir.Path().c_str(), kNobody, kNobody), 0);
+        }
+        ASSERT_EQ(::chmod(path.c_str(), c.fileMode), 0);
+        ASSERT_EQ(::chmod(dir.Path().c_str(), c.folderMode), 0);
+        const std::optional<std::string> got =
+            AsNonRoot([&] { return IoErrorOf([&] { WriteSlot(path, SenderLines{"1", "2", "3", "4", "5"}); }); });
         ::chmod(dir.Path().c_str(), 0755);
+        if (!got) GTEST_SKIP() << "cannot run a child process as uid " << kNobody;
+        EXPECT_EQ(*got, "File access denied");
         EXPECT_EQ(ReadBytes(path), before);
+        EXPECT_EQ(Mode(path), c.fileMode);
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"my0.txt"});
     }
 }
 

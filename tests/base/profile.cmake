@@ -1,1 +1,1 @@
-hoxa_gtest(test_profile SOURCES test_profile.cpp test_profile_atomic.cpp TIMEOUT 120)
+hoxa_gtest(test_profile SOURCES test_profile.cpp test_profile_atomic.cpp test_atomic_file.cpp TIMEOUT 120)

@@ -10,10 +10,14 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <functional>
+#include <grp.h>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -111,5 +115,59 @@ private:
     rlimit old_{};
     void (*oldHandler_)(int) = nullptr;
 };
+
+// The user that file permissions bind, where the tests run as root.
+constexpr uid_t kNobody = 65534;
+
+// Runs f in a child process as kNobody when this process is root (as this user
+// otherwise) and returns the text f returned, or nothing when the child could not
+// give up root or died.  The folders f works in must be reachable by that user.
+inline std::optional<std::string> AsNonRoot(const std::function<std::string()>& f)
+{
+    int pipeFd[2];
+    if (::pipe(pipeFd) != 0) return std::nullopt;
+    const pid_t pid = ::fork();
+    if (pid < 0) return std::nullopt;
+    if (pid == 0) {
+        ::close(pipeFd[0]);
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            ::_exit(2);
+        std::string out;
+        try {
+            out = f();
+        } catch (...) {
+            ::_exit(3);
+        }
+        (void)!::write(pipeFd[1], out.data(), out.size());
+        ::_exit(0);
+    }
+    ::close(pipeFd[1]);
+    std::string out;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(pipeFd[0], buf, sizeof buf)) > 0) out.append(buf, static_cast<std::size_t>(n));
+    ::close(pipeFd[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    return out;
+}
+
+// The id of a process that has ended (a child that exited at once).
+inline pid_t DeadPid()
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(0);
+    ::waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+inline uid_t Owner(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return static_cast<uid_t>(-1);
+    return st.st_uid;
+}
 
 }  // namespace hoxa::testutil
