@@ -83,6 +83,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent), ui_(new ::Ui::TForm_M
     SetupFields();
     SetupKeyMap();
     SetupButtons();
+    SetupPostalLookUp();
 }
 
 TForm_Main::~TForm_Main()

@@ -107,6 +107,11 @@ public:
     void BitBtn_PrnSetClick();
     void BitBtn_PrnSet2Click();
 
+    // Postal-code fill (hoxa_dprintUnit_postal.cpp).
+    void Edit_ZipEdited();
+    void Edit_MyZipEdited();
+    void PostalFill(TCpEdit* zipField, TCpEdit* addressField);
+
     // printer registration
 
     // printing
@@ -138,6 +143,7 @@ private:
     void MoveFocus(QWidget* from, int step);
     void Memo1Change();
     void ConvertHalfWidth(TCpEdit* edit);
+    void SetupPostalLookUp();
 
     ::Ui::TForm_Main* ui_;
     std::vector<FieldInfo> fields_;
@@ -146,6 +152,7 @@ private:
     bool shown_ = false;
     bool saved_ = false;
     bool memoFixing_ = false;
+    bool postalProblemShown_ = false;  // the missing or damaged data was reported
 };
 
 // The maker's web page and the support mail link the two buttons open.
