@@ -92,8 +92,10 @@ std::optional<PostalAddress> LookUpPostalCode(std::string_view zip);
 
 // Whether an address begins with the prefecture and city of a postal code, or
 // with the city alone (blanks between them are ignored, ケ and ヶ are one, and a
-// county's name may be left out: 与那国町 for 八重山郡与那国町).  nullopt: the
-// code is malformed or unknown, or there is no data.
+// county's name may be left out: 与那国町 for 八重山郡与那国町).  A code that
+// covers several cities with nothing in common (335-0000: 蕨市 and 戸田市) has
+// no city in the list; then only the prefecture is checked, and it must be
+// written.  nullopt: the code is malformed or unknown, or there is no data.
 std::optional<bool> AddressMatchesPostalCode(std::string_view zip, std::string_view address);
 
 }  // namespace hoxa
