@@ -62,6 +62,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent), ui_(new ::Ui::TForm_M
     SetupFields();
     SetupKeyMap();
     ConnectHandlers();
+    SetupPostalLookUp();
 }
 
 TForm_Main::~TForm_Main()

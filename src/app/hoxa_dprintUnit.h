@@ -124,6 +124,11 @@ public:
     // whatever the locale.
     WaybillRecord CurrentWaybill() const;
 
+    // Postal-code fill.
+    void Edit_ZipEdited();
+    void Edit_MyZipEdited();
+    void PostalFill(TCpEdit* zipField, TCpEdit* addressField);
+
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -164,6 +169,7 @@ private:
     void MoveFocus(QWidget* from, int step);
     void Memo1Change();
     void ConvertHalfWidth(TCpEdit* edit);
+    void SetupPostalLookUp();
 
     ::Ui::TForm_Main* ui_;
     std::vector<FieldInfo> fields_;
@@ -172,6 +178,7 @@ private:
     bool shown_ = false;
     bool saved_ = false;
     bool memoFixing_ = false;
+    bool postalProblemShown_ = false;  // the missing or damaged data was reported
 };
 
 // The program's icon: the desktop theme's, else our own picture.
