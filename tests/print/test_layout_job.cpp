@@ -162,23 +162,15 @@ TEST_F(LayoutJob, SlipOutsideAJobIsAnError)
 
 namespace {
 
+// The sample without the sender, with fewer lines, a zip without its hyphen.
 WaybillRecord CommandRecord()
 {
-    WaybillRecord r;
+    WaybillRecord r = SampleWaybill("");
     r.zip = "1234567";
-    r.add1 = "東京都千代田区";
-    r.custo1 = "山田太郎";
-    r.tel = "03-1234-5678";
-    r.myZip = "987-6543";
-    r.myAdd1 = "大阪府";
-    r.my = "ニボラ";
-    r.myTel = "06-1111-2222";
+    r.add2 = r.g2 = r.g3 = r.deDate3 = "";
     r.printSender = false;
-    r.g1 = "衣料品";
-    r.deDate1 = "12";
-    r.deDate2 = "24";
     r.dateText = "2027/03/09";
-    r.printDate = true;
+    r.prnTop = "";
     r.prnLeft = "-5";
     return r;
 }
@@ -215,7 +207,7 @@ TEST_F(LayoutJob, CommandAsksThenPrintsAndWritesTheResolution)
     QStringList want = {QStringLiteral("03"), QStringLiteral("09"), QStringLiteral("12"),
                         QStringLiteral("24"), QStringLiteral("03-1234-5678"),
                         QStringLiteral("123"), QStringLiteral("4567"),
-                        QStringLiteral(u"東京都千代田区"), QStringLiteral(u"山田太郎"),
+                        QStringLiteral(u"東京都千代田区丸の内１－１"), QStringLiteral(u"山田太郎"),
                         QStringLiteral(u"衣料品")};
     want.sort();
     EXPECT_EQ(words, want);
