@@ -10,6 +10,7 @@
 # happens in a folder from mktemp -d; the machine's own /usr, CUPS and home are
 # never touched.  Ends with "package: N passed, N failed".
 set -uo pipefail
+export LC_ALL=C.UTF-8   # window titles are read as UTF-8 whatever the caller's locale
 
 MAIN_TITLE='hoxa　送り状印刷　< ニボラ　> ver1.10'
 APP_TITLE='◇hoxa_Nivora'   # the program's message boxes
@@ -31,17 +32,20 @@ if [ "${1:-}" = "--start" ]; then
   trap 'kill -TERM $pid 2>/dev/null' EXIT
 
   viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+  # Ids of the windows titled exactly $1 (xwininfo shows titles as the program set them).
+  windows_titled() { xwininfo -root -tree | awk -v t="\"$1\":" 'index($0, t) { print $1 }'; }
   main=""
   deadline=$((SECONDS + START_TIMEOUT))
   while [ $SECONDS -lt $deadline ]; do
     kill -0 $pid 2>/dev/null || { echo "the program ended before its window was shown"; cat "$tmp/program.log"; exit 1; }
-    main=$(xwininfo -root -tree | awk -v t="\"$MAIN_TITLE\":" 'index($0, t) { print $1; exit }')
-    if [ -n "$main" ] && viewable "$main"; then break; fi
-    main=""
-    box=$(xdotool search --onlyvisible --name "^$APP_TITLE\$" 2>/dev/null | head -n1)
-    if [ -n "$box" ]; then
-      timeout 5 xdotool windowfocus --sync "$box" key Return 2>/dev/null
-    fi
+    for w in $(windows_titled "$MAIN_TITLE"); do viewable "$w" && main=$w; done
+    [ -n "$main" ] && break
+    for box in $(windows_titled "$APP_TITLE"); do
+      if viewable "$box"; then
+        timeout 5 xdotool windowfocus --sync "$box" key Return 2>/dev/null
+        break
+      fi
+    done
     sleep 0.2
   done
   [ -n "$main" ] || { echo "no main window \"$MAIN_TITLE\" mapped within ${START_TIMEOUT}s"; xwininfo -root -tree; cat "$tmp/program.log"; exit 1; }
