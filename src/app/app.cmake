@@ -15,7 +15,8 @@ set_target_properties(hoxa_Nivora PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_
 include(GNUInstallDirs)
 install(TARGETS hoxa_Nivora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# The menu starts the launcher, which enters the user's hoxa folder first.
+# The menu starts the launcher, which enters the user's hoxa folder first.  It names
+# the program by the prefix configured (CMAKE_INSTALL_PREFIX, /usr for the package).
 configure_file(res/hoxa-nivora.in ${CMAKE_CURRENT_BINARY_DIR}/hoxa-nivora @ONLY)
 install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/hoxa-nivora DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES res/hoxa-nivora.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
