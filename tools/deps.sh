@@ -10,6 +10,9 @@ PACKAGES=(
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core fontconfig
   xvfb xauth
   cups cups-client cups-daemon cups-filters cups-ppdc ghostscript poppler-utils
+  qt6-translations-l10n
+  # the Debian package (tools/package.sh) and its check
+  dpkg-dev lintian appstream x11-utils xdotool
 )
 
 missing=()
