@@ -1,0 +1,629 @@
+#include "transfer/TransferCheck.h"
+
+#include "base/cp932.h"
+#include "transfer/HalfWidth.h"
+#include "transfer/TransferSteps.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace hoxa {
+
+namespace {
+
+namespace why = check_reason;
+
+// Everything below looks at folded text: the half-width form of the text
+// (full-width digits, Latin letters, signs, spaces and katakana become
+// half-width), so that one word list serves both forms.  Word lists are written
+// as they are usually typed and folded once.
+std::string Fold(std::string_view s) { return ToHalfWidth(s); }
+
+// Folded text without its blanks: how lines and fields are compared.
+std::string Squeeze(std::string_view folded)
+{
+    std::string out;
+    out.reserve(folded.size());
+    for (const char c : folded)
+        if (static_cast<unsigned char>(c) > 0x20) out.push_back(c);
+    return out;
+}
+
+std::vector<std::string> FoldAll(std::initializer_list<std::string_view> words)
+{
+    std::vector<std::string> out;
+    out.reserve(words.size());
+    for (const auto w : words) out.push_back(Fold(w));
+    return out;
+}
+
+unsigned CodeAt(std::string_view s, std::size_t i, std::size_t len)
+{
+    const unsigned b0 = static_cast<unsigned char>(s[i]);
+    return len == 2 ? b0 * 256u + static_cast<unsigned char>(s[i + 1]) : b0;
+}
+
+bool IsDigitCode(unsigned c) { return c >= '0' && c <= '9'; }
+bool IsLatinCode(unsigned c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsHalfKanaCode(unsigned c) { return c >= 0xA6 && c <= 0xDF; }
+bool IsHiraganaCode(unsigned c) { return c >= 0x829F && c <= 0x82F1; }
+bool IsKatakanaCode(unsigned c) { return (c >= 0x8340 && c <= 0x8396) || c == 0x815B; }
+bool IsKanjiCode(unsigned c)
+{
+    return (c >= 0x889F && c <= 0x9FFC) || (c >= 0xE040 && c <= 0xEAA4) || (c >= 0xED40 && c <= 0xEEFC) ||
+           (c >= 0xFA40 && c <= 0xFC4B) || c == 0x8158 /* 々 */ || c == 0x8396 /* ヶ */;
+}
+// A character that can be part of a word (a name, a place, a Latin word).
+bool IsWordCode(unsigned c)
+{
+    return IsDigitCode(c) || IsLatinCode(c) || IsHalfKanaCode(c) || IsHiraganaCode(c) || IsKatakanaCode(c) ||
+           IsKanjiCode(c) || (c >= 0x824F && c <= 0x829A) /* full-width digits and letters */;
+}
+
+// Where `word` occurs in `text`, starting at a character boundary; npos if not.
+std::size_t FindWord(std::string_view text, std::string_view word, std::size_t from = 0)
+{
+    if (word.empty()) return std::string_view::npos;
+    for (std::size_t i = from; i + word.size() <= text.size(); i += CharLenAt(text, i))
+        if (text.compare(i, word.size(), word) == 0) return i;
+    return std::string_view::npos;
+}
+
+bool HasAny(std::string_view text, const std::vector<std::string>& words)
+{
+    for (const auto& w : words)
+        if (FindWord(text, w) != std::string_view::npos) return true;
+    return false;
+}
+
+bool StartsWithAny(std::string_view text, const std::vector<std::string>& words)
+{
+    for (const auto& w : words)
+        if (text.substr(0, w.size()) == w) return true;
+    return false;
+}
+
+// ---- numbers ------------------------------------------------------------------
+
+// The digit groups of a folded text: runs of digits joined by hyphens, brackets,
+// dots or a long vowel mark typed for a hyphen.
+struct NumberRun {
+    std::string digits;
+    std::size_t groups = 0;      // digit groups in the run
+    std::size_t firstGroup = 0;  // digits of the first group
+};
+
+std::vector<NumberRun> NumberRuns(std::string_view folded)
+{
+    std::vector<NumberRun> runs;
+    bool inRun = false, inGroup = false;
+    for (std::size_t i = 0; i < folded.size();) {
+        const std::size_t len = CharLenAt(folded, i);
+        const unsigned c = CodeAt(folded, i, len);
+        const bool joiner = c == '-' || c == '(' || c == ')' || c == '.' || c == 0xB0 /* ｰ */;
+        if (IsDigitCode(c)) {
+            if (!inRun) runs.emplace_back();
+            NumberRun& r = runs.back();
+            if (!inGroup) ++r.groups;
+            r.digits.push_back(static_cast<char>(c));
+            if (r.groups == 1) ++r.firstGroup;
+            inRun = inGroup = true;
+        } else if (joiner && (inRun || c == '(')) {
+            // An opening bracket may start a run: (03)1234-5678.
+            if (!inRun && i + 1 < folded.size() && IsDigitCode(static_cast<unsigned char>(folded[i + 1]))) {
+                runs.emplace_back();
+                inRun = true;
+            }
+            inGroup = false;
+        } else {
+            inRun = inGroup = false;
+        }
+        i += len;
+    }
+    return runs;
+}
+
+bool IsTelNumber(const NumberRun& r) { return (r.digits.size() == 10 || r.digits.size() == 11) && r.digits[0] == '0'; }
+
+bool IsZipNumber(const NumberRun& r)
+{
+    return r.digits.size() == 7 && (r.groups == 1 || (r.groups == 2 && r.firstGroup == 3));
+}
+
+// The first telephone number, or postal code, in a folded text ("" if none).
+std::string FirstTel(std::string_view folded)
+{
+    for (const auto& r : NumberRuns(folded))
+        if (IsTelNumber(r)) return r.digits;
+    return {};
+}
+
+std::string FirstZip(std::string_view folded)
+{
+    for (const auto& r : NumberRuns(folded))
+        if (IsZipNumber(r)) return r.digits;
+    return {};
+}
+
+bool HasDigit(std::string_view folded)
+{
+    for (std::size_t i = 0; i < folded.size(); i += CharLenAt(folded, i))
+        if (IsDigitCode(static_cast<unsigned char>(folded[i]))) return true;
+    return false;
+}
+
+// ---- word lists -----------------------------------------------------------------
+
+const std::vector<std::string>& Prefectures()
+{
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> v;
+        for (const auto p : PrefectureNames()) v.emplace_back(p);
+        return v;
+    }();
+    return names;
+}
+
+const std::vector<std::string>& CityWords()
+{
+    static const auto words = FoldAll({"市", "区", "町", "村", "郡"});
+    return words;
+}
+
+const std::vector<std::string>& BuildingWords()
+{
+    static const auto words = FoldAll({
+        "ビル", "マンション", "ハイツ", "コーポ", "メゾン", "カーサ", "アパート", "ハイム", "レジデンス",
+        "タワー", "ハウス", "ヒルズ", "パレス", "コート", "テラス", "プラザ", "ヴィラ", "シャトー",
+        "ガーデン", "ホテル", "HOTEL", "Hotel", "荘", "棟", "館", "寮", "団地", "住宅", "号室", "号",
+        "階", "気付", "様方", "方",
+    });
+    return words;
+}
+
+// Words of a note, an order or a greeting: a line holding one is no part of
+// the destination.
+const std::vector<std::string>& NoteWords()
+{
+    static const auto words = FoldAll({
+        "お世話", "お願い", "ありがとう", "よろしく", "以下", "下記", "注文", "支払", "決済", "配送",
+        "配達", "希望", "日時", "時間", "指定", "不在", "備考", "商品", "合計", "数量", "金額", "送料",
+        "以上", "情報", "宅配", "依頼主", "※", "FAX", "Fax", "fax", "ファックス", "同じ", "お届け",
+    });
+    return words;
+}
+
+// Words that do not belong in an address line.
+const std::vector<std::string>& AddressNoteWords()
+{
+    static const auto words = FoldAll({
+        "FAX", "Fax", "fax", "ファックス", "内線", "代表", "携帯", "自宅", "日中", "夜間", "不在", "注文",
+        "支払", "希望", "指定", "※", "連絡", "番号", "お届け", "Shipping", "address",
+    });
+    return words;
+}
+
+const std::vector<std::string>& Honorifics()
+{
+    static const auto words = FoldAll({"様", "さま", "サマ", "殿", "御中", "宛", "さん", "くん", "ちゃん"});
+    return words;
+}
+
+// Headings and labels that the transfer does not remove.
+const std::vector<std::string>& NameLabelWords()
+{
+    static const auto words = FoldAll({
+        "注文", "依頼", "情報", "届け", "送付", "発送", "配送", "購入", "送り主", "宛名", "担当", "受取",
+        "フリガナ", "ふりがな", "カナ", "Shipping", "Address", "address", "Name", "Phone", "お客",
+        // the labels in kana, as old systems write them
+        "オトドケ", "オナマエ", "ジュウショ", "デンワ", "ユウビン", "チュウモン",
+    });
+    return words;
+}
+
+const std::vector<std::string>& SentenceWords()
+{
+    static const auto words = FoldAll({"。", "、", "です", "ます", "お世話", "お願い", "下さい", "ください"});
+    return words;
+}
+
+// A company: its name belongs with the recipient, not in the address.
+const std::vector<std::string>& CompanyWords()
+{
+    static const auto words = FoldAll({"株式会社", "有限会社", "合同会社", "合資会社", "（株）", "（有）"});
+    return words;
+}
+
+// Company marks in brackets that a name may carry: (株), (有).
+const std::vector<std::string>& CompanyMarks()
+{
+    static const auto words = FoldAll({"（株）", "（有）", "（同）", "（社）", "（財）"});
+    return words;
+}
+
+// ---- shapes -------------------------------------------------------------------
+
+bool StartsWithPrefecture(std::string_view folded) { return StartsWithAny(folded, Prefectures()); }
+
+// Begins with a place: a prefecture, or a city, ward, town, village or county
+// name (kanji or kana followed by 市, 区, 町, 村 or 郡 within the first few
+// characters).
+bool StartsLikeAddress(std::string_view folded)
+{
+    if (StartsWithPrefecture(folded)) return true;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < folded.size() && chars < 8; ++chars) {
+        const std::size_t len = CharLenAt(folded, i);
+        if (chars > 0 && StartsWithAny(folded.substr(i), CityWords())) return true;
+        const unsigned c = CodeAt(folded, i, len);
+        if (!IsKanjiCode(c) && !IsHiraganaCode(c) && !IsHalfKanaCode(c)) return false;
+        i += len;
+    }
+    return false;
+}
+
+bool HasBuildingWord(std::string_view folded) { return HasAny(folded, BuildingWords()); }
+
+// A floor or room number: a digit directly followed by F, 階, 号 or 番.
+bool HasFloorOrRoom(std::string_view folded)
+{
+    static const auto marks = FoldAll({"F", "階", "号", "番", "丁目"});
+    for (std::size_t i = 0; i < folded.size(); i += CharLenAt(folded, i)) {
+        if (!IsDigitCode(static_cast<unsigned char>(folded[i]))) continue;
+        if (StartsWithAny(folded.substr(i + 1), marks)) return true;
+    }
+    return false;
+}
+
+// Two place words (市区町村郡) in one run of kanji, with something between:
+// 札幌市中央区, 羽島郡笠松町.  Names such as 木村 or 市村 hold only one, or two
+// side by side.
+bool HasTwoPlaceWords(std::string_view folded)
+{
+    std::size_t lastPlace = std::string_view::npos, chars = 0;
+    bool sawKanjiBefore = false;
+    for (std::size_t i = 0; i < folded.size(); ++chars) {
+        const std::size_t len = CharLenAt(folded, i);
+        const unsigned c = CodeAt(folded, i, len);
+        if (!IsKanjiCode(c)) {
+            lastPlace = std::string_view::npos;
+            sawKanjiBefore = false;
+        } else if (StartsWithAny(folded.substr(i, len), CityWords())) {
+            if (lastPlace != std::string_view::npos && chars > lastPlace + 1) return true;
+            if (sawKanjiBefore) lastPlace = chars;
+        } else {
+            sawKanjiBefore = true;
+        }
+        i += len;
+    }
+    return false;
+}
+
+// Only katakana (either width), blanks, brackets and a reading label: a line
+// that gives how a name is read.
+bool IsReadingLine(std::string_view folded)
+{
+    static const auto labels = FoldAll({"フリガナ", "ふりがな", "カナ"});
+    std::string s(folded);
+    for (const auto& l : labels)
+        if (StartsWithAny(s, {l})) s.erase(0, l.size());
+    bool kana = false;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t len = CharLenAt(s, i);
+        const unsigned c = CodeAt(s, i, len);
+        if (IsHalfKanaCode(c) || IsKatakanaCode(c)) kana = true;
+        else if (!(c == ' ' || c == '(' || c == ')' || c == ':')) return false;
+        i += len;
+    }
+    return kana;
+}
+
+// No letter, digit, kana or kanji at all: a separator, a bracket pair, a mark.
+bool IsOnlySigns(std::string_view folded)
+{
+    for (std::size_t i = 0; i < folded.size();) {
+        const std::size_t len = CharLenAt(folded, i);
+        if (IsWordCode(CodeAt(folded, i, len))) return false;
+        i += len;
+    }
+    return true;
+}
+
+// ---- the result ---------------------------------------------------------------
+
+class Marks {
+public:
+    explicit Marks(CheckResult& r) : r_(r) {}
+    void Add(DestField f, std::string_view reason)
+    {
+        auto& list = r_.reasons[static_cast<std::size_t>(f)];
+        if (std::find(list.begin(), list.end(), reason) == list.end()) list.emplace_back(reason);
+    }
+
+private:
+    CheckResult& r_;
+};
+
+// ---- field rules --------------------------------------------------------------
+
+void CheckZip(std::string_view zip, Marks& marks)
+{
+    if (zip.empty()) return;  // an empty code is judged against the pasted lines
+    const bool shape = zip.size() == 8 && zip[3] == '-' &&
+                       std::all_of(zip.begin(), zip.end(), [](char c) { return c == '-' || (c >= '0' && c <= '9'); }) &&
+                       std::count(zip.begin(), zip.end(), '-') == 1;
+    if (!shape) marks.Add(DestField::Zip, why::kZipShape);
+}
+
+void CheckTel(std::string_view tel, Marks& marks)
+{
+    if (tel.empty()) return;
+    const std::string folded = Fold(tel);
+    std::string digits;
+    bool other = false;
+    for (std::size_t i = 0; i < folded.size();) {
+        const std::size_t len = CharLenAt(folded, i);
+        const unsigned c = CodeAt(folded, i, len);
+        if (IsDigitCode(c)) digits.push_back(static_cast<char>(c));
+        else if (!(c == '-' || c == '(' || c == ')' || c == ' ')) other = true;
+        i += len;
+    }
+    if (other || !IsTelNumber({digits, 1, digits.size()})) marks.Add(DestField::Tel, why::kTelShape);
+}
+
+void CheckName(std::string_view name, Marks& marks)
+{
+    const std::string f = Fold(name);
+    if (Squeeze(f).empty()) {
+        marks.Add(DestField::Custo1, why::kNameEmpty);
+        return;
+    }
+    if (HasDigit(f)) marks.Add(DestField::Custo1, why::kNameDigits);
+    if (FindWord(f, "@") != std::string::npos || FindWord(f, "＠") != std::string::npos)
+        marks.Add(DestField::Custo1, why::kNameMail);
+    if (HasAny(f, Prefectures()) || HasTwoPlaceWords(f) || HasBuildingWord(f) || HasFloorOrRoom(f))
+        marks.Add(DestField::Custo1, why::kNameAddress);
+    // An honorific at the end of the name or of one of its words.
+    for (const auto& h : Honorifics()) {
+        for (std::size_t at = FindWord(f, h); at != std::string::npos; at = FindWord(f, h, at + h.size())) {
+            const std::size_t end = at + h.size();
+            if (end == f.size() || f[end] == ' ' || f[end] == '(' || f[end] == ')' ||
+                StartsWithAny(f.substr(end), Honorifics())) {
+                marks.Add(DestField::Custo1, why::kNameHonorific);
+                break;
+            }
+        }
+    }
+    if (HasAny(f, NameLabelWords())) marks.Add(DestField::Custo1, why::kNameLabel);
+    if (HasAny(f, SentenceWords())) marks.Add(DestField::Custo1, why::kNameSentence);
+    // Signs: anything but word characters, blanks and the middle dot or long
+    // vowel mark between words; company marks such as (株) are allowed.
+    std::string s = f;
+    for (const auto& m : CompanyMarks())
+        for (std::size_t at = FindWord(s, m); at != std::string::npos; at = FindWord(s, m)) s.erase(at, m.size());
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t len = CharLenAt(s, i);
+        const unsigned c = CodeAt(s, i, len);
+        const bool inner = (c == 0xA5 /* ･ */ || c == '.' || c == '&' || c == '\'') && i > 0 && i + len < s.size();
+        if (!IsWordCode(c) && c != ' ' && !inner) {
+            marks.Add(DestField::Custo1, why::kNameSign);
+            break;
+        }
+        i += len;
+    }
+}
+
+void CheckAddress(const DestinationFields& d, Marks& marks)
+{
+    const std::string a1 = Fold(d.add1), a2 = Fold(d.add2);
+    if (Squeeze(a1).empty() && Squeeze(a2).empty()) {
+        marks.Add(DestField::Add1, why::kAddrEmpty);
+        return;
+    }
+    if (!Squeeze(a1).empty() && !StartsLikeAddress(Squeeze(a1))) marks.Add(DestField::Add1, why::kAddrStart);
+    for (const auto& [field, text] : {std::pair{DestField::Add1, &a1}, std::pair{DestField::Add2, &a2}}) {
+        for (const auto& r : NumberRuns(*text)) {
+            if (IsTelNumber(r)) marks.Add(field, why::kAddrTel);
+            else if (IsZipNumber(r) && (r.groups == 2 || r.digits.size() == 7)) marks.Add(field, why::kAddrZip);
+        }
+        if (FindWord(*text, "〒") != std::string::npos) marks.Add(field, why::kAddrZip);
+        if (HasAny(*text, AddressNoteWords())) marks.Add(field, why::kAddrNote);
+        if (HasAny(*text, CompanyWords())) marks.Add(field, why::kAddrCompany);
+    }
+    if (!HasDigit(a1) && !HasDigit(a2) && !HasAny(a1 + a2, FoldAll({"番", "号", "丁目"})))
+        marks.Add(DestField::Add1, why::kAddrNoNumber);
+    if (!Squeeze(a2).empty() && !HasDigit(a2) && !HasBuildingWord(a2) && !StartsLikeAddress(Squeeze(a2)))
+        marks.Add(DestField::Add2, why::kAddr2NotAddress);
+}
+
+// ---- the pasted lines -------------------------------------------------------
+
+// Words that hold 様 without being an honorific: the transfer removes the 様
+// from them as well (様似町 becomes 似町).
+const std::vector<std::string>& WordsWithSama()
+{
+    static const auto words = FoldAll({"様似", "様式", "様方", "様子", "様相", "様々", "模様", "仕様", "同様", "多様"});
+    return words;
+}
+
+bool IsFullWidthLatin(unsigned c) { return c >= 0x8260 && c <= 0x829A && !(c > 0x8279 && c < 0x8281); }
+
+// A label removed from inside a word: 様似町 loses its 様, Hotel its tel.
+bool LabelInsideWord(std::string_view line)
+{
+    if (HasAny(line, WordsWithSama())) return true;
+    for (const std::string_view tel : {"TEL", "Tel", "tel", "Ｔｅｌ", "ｔｅｌ", "ＴＥＬ"}) {
+        std::size_t prev = std::string_view::npos;  // start of the character before
+        for (std::size_t i = 0; i < line.size();) {
+            const std::size_t len = CharLenAt(line, i);
+            if (line.compare(i, tel.size(), tel) == 0) {
+                const std::size_t next = i + tel.size();
+                const auto latin = [&](std::size_t at) {
+                    const unsigned c = CodeAt(line, at, CharLenAt(line, at));
+                    return IsLatinCode(c) || IsFullWidthLatin(c);
+                };
+                if ((prev != std::string_view::npos && latin(prev)) || (next < line.size() && latin(next)))
+                    return true;
+            }
+            prev = i;
+            i += len;
+        }
+    }
+    return false;
+}
+
+// What the check knows of the fields when it meets a line that reached none.
+struct LostState {
+    std::string zipDigits;  // the postal code field's digits
+    bool telValid;          // the telephone field holds a good number
+    bool zipValid;          // the postal code field is of the right shape
+    bool nameHasKanji;      // the name field holds kanji, hiragana or Latin letters
+};
+
+bool NameHasKanji(std::string_view name)
+{
+    const std::string f = Fold(name);
+    for (std::size_t i = 0; i < f.size();) {
+        const std::size_t len = CharLenAt(f, i);
+        const unsigned c = CodeAt(f, i, len);
+        if (IsKanjiCode(c) || IsHiraganaCode(c) || IsLatinCode(c)) return true;
+        i += len;
+    }
+    return false;
+}
+
+// The text of a line without its digit runs.
+std::string WithoutNumbers(std::string_view folded)
+{
+    std::string out;
+    for (std::size_t i = 0; i < folded.size();) {
+        const std::size_t len = CharLenAt(folded, i);
+        const unsigned c = CodeAt(folded, i, len);
+        const bool joiner = c == '-' || c == '(' || c == ')' || c == '.' || c == 0xB0;
+        if (!IsDigitCode(c) && !joiner && c != ' ') out.append(folded.substr(i, len));
+        i += len;
+    }
+    return out;
+}
+
+// Words that name a telephone number rather than the recipient.
+const std::vector<std::string>& TelWords()
+{
+    static const auto words = FoldAll({"携帯", "自宅", "勤務先", "会社", "日中", "夜間", "連絡先", "代表", "内線", "直通"});
+    return words;
+}
+
+// A line that reached no field: which field it should have gone to, if any.
+void LostLine(std::string_view folded, const LostState& st, Marks& marks)
+{
+    if (HasAny(folded, FoldAll({"FAX", "Fax", "fax", "ファックス"}))) return;  // never wanted
+    const std::string tel = FirstTel(folded), zip = FirstZip(folded);
+    if (!tel.empty() && !st.telValid) marks.Add(DestField::Tel, why::kTelMissing);
+    if (!zip.empty()) {
+        if (st.zipDigits.empty() || !st.zipValid) marks.Add(DestField::Zip, why::kZipMissing);
+        else if (zip != st.zipDigits) marks.Add(DestField::Zip, why::kZipSeveral);
+    }
+    // What is left beside the numbers.
+    const std::string rest = (tel.empty() && zip.empty()) ? std::string(folded) : WithoutNumbers(folded);
+    const std::string sq = Squeeze(rest);
+    if (sq.empty() || IsOnlySigns(sq)) return;
+    if (!(tel.empty() && zip.empty()) && (StartsWithAny(sq, TelWords()) || sq == Fold("〒"))) return;
+    if (HasAny(rest, NoteWords())) return;
+    if (IsReadingLine(sq) && st.nameHasKanji) return;
+    // An address part if it has the marks of one, otherwise a name.
+    const bool street = StartsWithPrefecture(sq) || HasTwoPlaceWords(sq) || (HasDigit(folded) && StartsLikeAddress(sq));
+    if (street) marks.Add(DestField::Add1, why::kLineUnused);
+    else if (HasDigit(folded) || HasBuildingWord(sq) || HasFloorOrRoom(folded)) marks.Add(DestField::Add2, why::kLineUnused);
+    else marks.Add(DestField::Custo1, why::kLineUnused);
+}
+
+}  // namespace
+
+const std::string& DestinationFields::Get(DestField f) const
+{
+    switch (f) {
+    case DestField::Zip: return zip;
+    case DestField::Add1: return add1;
+    case DestField::Add2: return add2;
+    case DestField::Custo1: return custo1;
+    case DestField::Tel: break;
+    }
+    return tel;
+}
+
+bool CheckResult::AnyMarked() const
+{
+    return std::any_of(reasons.begin(), reasons.end(), [](const auto& r) { return !r.empty(); });
+}
+
+std::string CheckResult::FirstReason() const
+{
+    for (const auto& r : reasons)
+        if (!r.empty()) return r.front();
+    return {};
+}
+
+CheckResult CheckTransfer(const Lines& pasted, const DestinationFields& fields, const ZipAddressLookup& lookup)
+{
+    CheckResult result;
+    Marks marks(result);
+    // A paste of blanks only fills nothing: nothing to look at but empty fields.
+    const bool nothing = Squeeze(Fold(fields.zip + fields.add1 + fields.add2 + fields.custo1 + fields.tel)).empty();
+    const bool pastedNothing = std::all_of(pasted.begin(), pasted.end(), [](const std::string& l) {
+        return Squeeze(Fold(l)).empty() || CountMailMarks(l) > 0;
+    });
+    if (nothing && pastedNothing) return result;
+
+    CheckZip(fields.zip, marks);
+    CheckTel(fields.tel, marks);
+    CheckName(fields.custo1, marks);
+    CheckAddress(fields, marks);
+    if (lookup && fields.zip.size() == 8) {
+        const std::optional<bool> match = lookup(fields.zip, fields.add1 + fields.add2);
+        if (match.has_value() && !*match) {
+            marks.Add(DestField::Zip, why::kZipAddress);
+            marks.Add(DestField::Add1, why::kZipAddress);
+        }
+    }
+
+    // The fields as the lines are compared with them.
+    std::array<std::string, kDestFields> squeezed;
+    for (std::size_t f = 0; f < kDestFields; ++f) squeezed[f] = Squeeze(Fold(fields.Get(static_cast<DestField>(f))));
+    const auto reached = [&](std::string_view part) {
+        if (part.empty()) return true;
+        for (const auto& s : squeezed)
+            if (FindWord(s, part) != std::string::npos) return true;
+        return false;
+    };
+    const LostState lostState{FirstZip(Fold(fields.zip)), !fields.tel.empty() && !result.Marked(DestField::Tel),
+                              !result.Marked(DestField::Zip), NameHasKanji(fields.custo1)};
+
+    // Every non-empty pasted line that is no mail or web address, as the
+    // transfer cleans it: did it reach a field?
+    std::size_t index = 0;
+    for (const auto& raw : pasted) {
+        const std::string line = Trim(raw);
+        if (line.empty() || CountMailMarks(line) > 0) continue;
+        const bool read = index++ < 7;  // the transfer reads the first seven such lines
+        const std::string folded = Fold(StripLabelsFromLine(line));
+        const std::string sq = Squeeze(folded);
+        if (sq.empty() || IsOnlySigns(sq)) continue;
+
+        bool arrived = reached(sq);
+        if (!arrived && read && sq.size() > 8 && ClassifyZipTel(sq.substr(0, 8)) == kKindZip)
+            arrived = reached(sq.substr(0, 8)) && reached(sq.substr(8));
+        if (arrived) {
+            // Mark the field that holds what is left of a word the transfer cut.
+            if (LabelInsideWord(line))
+                for (std::size_t f = 0; f < kDestFields; ++f)
+                    if (!squeezed[f].empty() && (FindWord(squeezed[f], sq) != std::string::npos ||
+                                                 FindWord(sq, squeezed[f]) != std::string::npos))
+                        marks.Add(static_cast<DestField>(f), why::kLabelInWord);
+            continue;
+        }
+        LostLine(folded, lostState, marks);
+    }
+    return result;
+}
+
+}  // namespace hoxa
