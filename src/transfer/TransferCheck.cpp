@@ -100,7 +100,10 @@ std::vector<NumberRun> NumberRuns(std::string_view folded)
     for (std::size_t i = 0; i < folded.size();) {
         const std::size_t len = CharLenAt(folded, i);
         const unsigned c = CodeAt(folded, i, len);
-        const bool joiner = c == '-' || c == '(' || c == ')' || c == '.' || c == 0xB0 /* ｰ */;
+        // A blank joins two digit groups too: 082 247 8813.
+        const bool blankJoiner = c == ' ' && inGroup && i + 1 < folded.size() &&
+                                 IsDigitCode(static_cast<unsigned char>(folded[i + 1]));
+        const bool joiner = c == '-' || c == '(' || c == ')' || c == '.' || c == 0xB0 /* ｰ */ || blankJoiner;
         if (IsDigitCode(c)) {
             if (!inRun) runs.emplace_back();
             NumberRun& r = runs.back();
@@ -176,7 +179,7 @@ const std::vector<std::string>& BuildingWords()
         "ビル", "マンション", "ハイツ", "コーポ", "メゾン", "カーサ", "アパート", "ハイム", "レジデンス",
         "タワー", "ハウス", "ヒルズ", "パレス", "コート", "テラス", "プラザ", "ヴィラ", "シャトー",
         "ガーデン", "ホテル", "HOTEL", "Hotel", "荘", "棟", "館", "寮", "団地", "住宅", "号室", "号",
-        "階", "気付", "様方", "方",
+        "階", "気付", "様方", "方", "郵便局", "局留", "局止", "学校", "中学", "高校",
     });
     return words;
 }
@@ -214,7 +217,7 @@ const std::vector<std::string>& NameLabelWords()
 {
     static const auto words = FoldAll({
         "注文", "依頼", "情報", "届け", "送付", "発送", "配送", "購入", "送り主", "宛名", "担当", "受取",
-        "フリガナ", "ふりがな", "カナ", "Shipping", "Address", "address", "Name", "Phone", "お客",
+        "フリガナ", "ふりがな", "Shipping", "Address", "address", "Name", "Phone", "お客",
         // the labels in kana, as old systems write them
         "オトドケ", "オナマエ", "ジュウショ", "デンワ", "ユウビン", "チュウモン",
     });
@@ -430,7 +433,12 @@ void CheckAddress(const DestinationFields& d, Marks& marks)
         if (HasAny(*text, AddressNoteWords())) marks.Add(field, why::kAddrNote);
         if (HasAny(*text, CompanyWords())) marks.Add(field, why::kAddrCompany);
     }
-    if (!HasDigit(a1) && !HasDigit(a2) && !HasAny(a1 + a2, FoldAll({"番", "号", "丁目"})))
+    // An address broken over two lines at a hyphen keeps the hyphen.
+    const std::string s1 = Squeeze(a1), s2 = Squeeze(a2);
+    if ((!s1.empty() && s1.back() == '-') || (!s2.empty() && s2.front() == '-'))
+        marks.Add(s1.empty() || s1.back() != '-' ? DestField::Add2 : DestField::Add1, why::kAddrCut);
+    static const auto numberWords = FoldAll({"番", "号", "丁目"});
+    if (!HasDigit(a1) && !HasDigit(a2) && !HasAny(a1 + a2, numberWords))
         marks.Add(DestField::Add1, why::kAddrNoNumber);
     if (!Squeeze(a2).empty() && !HasDigit(a2) && !HasBuildingWord(a2) && !StartsLikeAddress(Squeeze(a2)))
         marks.Add(DestField::Add2, why::kAddr2NotAddress);
@@ -442,7 +450,7 @@ void CheckAddress(const DestinationFields& d, Marks& marks)
 // from them as well (様似町 becomes 似町).
 const std::vector<std::string>& WordsWithSama()
 {
-    static const auto words = FoldAll({"様似", "様式", "様方", "様子", "様相", "様々", "模様", "仕様", "同様", "多様"});
+    static const auto words = FoldAll({"様似", "様式", "様方", "様子", "様相", "様々", "模様", "仕様", "同様", "多様", "お客様"});
     return words;
 }
 
@@ -472,14 +480,8 @@ bool LabelInsideWord(std::string_view line)
     return false;
 }
 
-// What the check knows of the fields when it meets a line that reached none.
-struct LostState {
-    std::string zipDigits;  // the postal code field's digits
-    bool telValid;          // the telephone field holds a good number
-    bool zipValid;          // the postal code field is of the right shape
-    bool nameHasKanji;      // the name field holds kanji, hiragana or Latin letters
-};
-
+// The name field holds kanji, hiragana or Latin letters: a katakana line that
+// reached no field is then how the name is read.
 bool NameHasKanji(std::string_view name)
 {
     const std::string f = Fold(name);
@@ -492,49 +494,76 @@ bool NameHasKanji(std::string_view name)
     return false;
 }
 
-// The text of a line without its digit runs.
+// The text of a line without its numbers (digits and what joins them).
 std::string WithoutNumbers(std::string_view folded)
 {
     std::string out;
     for (std::size_t i = 0; i < folded.size();) {
         const std::size_t len = CharLenAt(folded, i);
         const unsigned c = CodeAt(folded, i, len);
-        const bool joiner = c == '-' || c == '(' || c == ')' || c == '.' || c == 0xB0;
-        if (!IsDigitCode(c) && !joiner && c != ' ') out.append(folded.substr(i, len));
+        const bool joiner = c == '-' || c == '(' || c == ')' || c == '.' || c == 0xB0 || c == ' ';
+        if (!IsDigitCode(c) && !joiner) out.append(folded.substr(i, len));
         i += len;
     }
     return out;
 }
 
-// Words that name a telephone number rather than the recipient.
+bool IsFaxLine(std::string_view folded)
+{
+    static const auto words = FoldAll({"FAX", "Fax", "fax", "ファックス", "ファクス"});
+    return HasAny(folded, words);
+}
+
+// Words that tell which telephone number a line gives.
 const std::vector<std::string>& TelWords()
 {
-    static const auto words = FoldAll({"携帯", "自宅", "勤務先", "会社", "日中", "夜間", "連絡先", "代表", "内線", "直通"});
+    static const auto words = FoldAll({"携帯", "自宅", "勤務先", "会社", "日中", "夜間", "連絡先", "代表", "直通"});
     return words;
 }
 
-// A line that reached no field: which field it should have gone to, if any.
-void LostLine(std::string_view folded, const LostState& st, Marks& marks)
+// A line that reached no field: the field it should have gone to, if any.
+// Its postal code and telephone number have been judged already.
+void LostLine(std::string_view folded, bool nameHasKanji, Marks& marks)
 {
-    if (HasAny(folded, FoldAll({"FAX", "Fax", "fax", "ファックス"}))) return;  // never wanted
-    const std::string tel = FirstTel(folded), zip = FirstZip(folded);
-    if (!tel.empty() && !st.telValid) marks.Add(DestField::Tel, why::kTelMissing);
-    if (!zip.empty()) {
-        if (st.zipDigits.empty() || !st.zipValid) marks.Add(DestField::Zip, why::kZipMissing);
-        else if (zip != st.zipDigits) marks.Add(DestField::Zip, why::kZipSeveral);
-    }
-    // What is left beside the numbers.
-    const std::string rest = (tel.empty() && zip.empty()) ? std::string(folded) : WithoutNumbers(folded);
+    static const auto extension = FoldAll({"内線", "ext", "Ext"});
+    if (IsFaxLine(folded)) return;
+    const bool numbers = !FirstTel(folded).empty() || !FirstZip(folded).empty();
+    const std::string rest = numbers ? WithoutNumbers(folded) : std::string(folded);
     const std::string sq = Squeeze(rest);
     if (sq.empty() || IsOnlySigns(sq)) return;
-    if (!(tel.empty() && zip.empty()) && (StartsWithAny(sq, TelWords()) || sq == Fold("〒"))) return;
+    if (StartsWithAny(sq, extension)) {
+        marks.Add(DestField::Tel, why::kLineUnused);
+        return;
+    }
+    if (numbers && (StartsWithAny(sq, TelWords()) || sq == Fold("〒"))) return;
     if (HasAny(rest, NoteWords())) return;
-    if (IsReadingLine(sq) && st.nameHasKanji) return;
-    // An address part if it has the marks of one, otherwise a name.
-    const bool street = StartsWithPrefecture(sq) || HasTwoPlaceWords(sq) || (HasDigit(folded) && StartsLikeAddress(sq));
-    if (street) marks.Add(DestField::Add1, why::kLineUnused);
-    else if (HasDigit(folded) || HasBuildingWord(sq) || HasFloorOrRoom(folded)) marks.Add(DestField::Add2, why::kLineUnused);
-    else marks.Add(DestField::Custo1, why::kLineUnused);
+    if (IsReadingLine(sq) && nameHasKanji) return;
+    // Part of the address if it has the marks of one, else part of the name.
+    if (StartsWithPrefecture(sq) || HasTwoPlaceWords(sq) || (HasDigit(folded) && StartsLikeAddress(sq)))
+        marks.Add(DestField::Add1, why::kLineUnused);
+    else if (HasDigit(folded) || HasBuildingWord(sq) || HasFloorOrRoom(folded))
+        marks.Add(DestField::Add2, why::kLineUnused);
+    else
+        marks.Add(DestField::Custo1, why::kLineUnused);
+}
+
+// The postal codes and telephone numbers anywhere in the paste, against the two
+// fields.
+void CheckNumbersOfPaste(const std::vector<std::string>& foldedLines, const DestinationFields& fields, Marks& marks,
+                         bool zipValid, bool telValid)
+{
+    const std::string zip = FirstZip(Fold(fields.zip));
+    for (const auto& line : foldedLines) {
+        if (IsFaxLine(line)) continue;
+        for (const auto& r : NumberRuns(line)) {
+            if (IsZipNumber(r)) {
+                if (!zipValid) marks.Add(DestField::Zip, why::kZipMissing);
+                else if (r.digits != zip) marks.Add(DestField::Zip, why::kZipSeveral);
+            } else if (IsTelNumber(r) && !telValid) {
+                marks.Add(DestField::Tel, why::kTelMissing);
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -576,9 +605,11 @@ CheckResult CheckTransfer(const Lines& pasted, const DestinationFields& fields, 
 
     CheckZip(fields.zip, marks);
     CheckTel(fields.tel, marks);
+    const bool zipValid = !fields.zip.empty() && !result.Marked(DestField::Zip);
+    const bool telValid = !fields.tel.empty() && !result.Marked(DestField::Tel);
     CheckName(fields.custo1, marks);
     CheckAddress(fields, marks);
-    if (lookup && fields.zip.size() == 8) {
+    if (lookup && zipValid) {
         const std::optional<bool> match = lookup(fields.zip, fields.add1 + fields.add2);
         if (match.has_value() && !*match) {
             marks.Add(DestField::Zip, why::kZipAddress);
@@ -586,42 +617,45 @@ CheckResult CheckTransfer(const Lines& pasted, const DestinationFields& fields, 
         }
     }
 
-    // The fields as the lines are compared with them.
+    // The pasted lines that are no mail or web address, as the transfer
+    // cleans them, folded; the transfer reads the first seven.
+    std::vector<std::string> lines;
+    for (const auto& raw : pasted) {
+        const std::string line = Trim(raw);
+        if (line.empty() || CountMailMarks(line) > 0) continue;
+        lines.push_back(line);
+    }
+    std::vector<std::string> folded;
+    folded.reserve(lines.size());
+    for (const auto& line : lines) folded.push_back(Fold(StripLabelsFromLine(line)));
+    CheckNumbersOfPaste(folded, fields, marks, zipValid, telValid);
+
+    // Did each line reach a field?  A postal code may have been split from
+    // the rest of its line.
     std::array<std::string, kDestFields> squeezed;
     for (std::size_t f = 0; f < kDestFields; ++f) squeezed[f] = Squeeze(Fold(fields.Get(static_cast<DestField>(f))));
     const auto reached = [&](std::string_view part) {
-        if (part.empty()) return true;
         for (const auto& s : squeezed)
             if (FindWord(s, part) != std::string::npos) return true;
         return false;
     };
-    const LostState lostState{FirstZip(Fold(fields.zip)), !fields.tel.empty() && !result.Marked(DestField::Tel),
-                              !result.Marked(DestField::Zip), NameHasKanji(fields.custo1)};
-
-    // Every non-empty pasted line that is no mail or web address, as the
-    // transfer cleans it: did it reach a field?
-    std::size_t index = 0;
-    for (const auto& raw : pasted) {
-        const std::string line = Trim(raw);
-        if (line.empty() || CountMailMarks(line) > 0) continue;
-        const bool read = index++ < 7;  // the transfer reads the first seven such lines
-        const std::string folded = Fold(StripLabelsFromLine(line));
-        const std::string sq = Squeeze(folded);
+    const bool nameHasKanji = NameHasKanji(fields.custo1);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const std::string sq = Squeeze(folded[k]);
         if (sq.empty() || IsOnlySigns(sq)) continue;
-
         bool arrived = reached(sq);
-        if (!arrived && read && sq.size() > 8 && ClassifyZipTel(sq.substr(0, 8)) == kKindZip)
+        if (!arrived && k < 7 && sq.size() > 8 && ClassifyZipTel(sq.substr(0, 8)) == kKindZip)
             arrived = reached(sq.substr(0, 8)) && reached(sq.substr(8));
-        if (arrived) {
-            // Mark the field that holds what is left of a word the transfer cut.
-            if (LabelInsideWord(line))
-                for (std::size_t f = 0; f < kDestFields; ++f)
-                    if (!squeezed[f].empty() && (FindWord(squeezed[f], sq) != std::string::npos ||
-                                                 FindWord(sq, squeezed[f]) != std::string::npos))
-                        marks.Add(static_cast<DestField>(f), why::kLabelInWord);
+        if (!arrived) {
+            LostLine(folded[k], nameHasKanji, marks);
             continue;
         }
-        LostLine(folded, lostState, marks);
+        // The field that holds what is left of a word the transfer cut.
+        if (LabelInsideWord(lines[k]))
+            for (std::size_t f = 0; f < kDestFields; ++f)
+                if (!squeezed[f].empty() &&
+                    (FindWord(squeezed[f], sq) != std::string::npos || FindWord(sq, squeezed[f]) != std::string::npos))
+                    marks.Add(static_cast<DestField>(f), why::kLabelInWord);
     }
     return result;
 }

@@ -61,6 +61,7 @@ inline constexpr std::string_view kAddrTel = "おところに電話番号があ�
 inline constexpr std::string_view kAddrZip = "おところに郵便番号があります";
 inline constexpr std::string_view kAddrNote = "おところにメモや項目名があります";
 inline constexpr std::string_view kAddrCompany = "おところに会社名があります";
+inline constexpr std::string_view kAddrCut = "おところが途中で切れています";
 inline constexpr std::string_view kAddrNoNumber = "おところに番地がありません";
 inline constexpr std::string_view kAddr2NotAddress = "おところ②が建物名などに見えません";
 inline constexpr std::string_view kLineUnused = "使われていない行があります";

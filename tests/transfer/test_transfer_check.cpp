@@ -6,6 +6,7 @@
 #include "transfer/HalfWidth.h"
 #include "transfer/corpus.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -81,6 +82,131 @@ std::map<std::string, Block> ByTitle(const std::vector<Block>& blocks)
 }
 
 }  // namespace
+
+namespace why = check_reason;
+
+struct RuleCase {
+    const char* what;
+    const char* pasted;  // lines separated by '/'
+    std::vector<std::pair<DestField, std::string_view>> marks;  // empty: nothing marked
+};
+
+Lines Split(const std::string& joined)
+{
+    Lines lines;
+    std::size_t start = 0;
+    for (std::size_t bar; (bar = joined.find('/', start)) != std::string::npos; start = bar + 1)
+        lines.push_back(joined.substr(start, bar - start));
+    lines.push_back(joined.substr(start));
+    return lines;
+}
+
+TEST(TransferCheckRules, EachRuleOnAShortPaste)
+{
+    using F = DestField;
+    const RuleCase cases[] = {
+        {"clean", "〒150-0001/東京都渋谷区神宮前9-8-7/架空ハイツ101/架空 花子 様/03-0000-1234", {}},
+        {"reading and notes are not needed", "〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/カクウ ハナコ/"
+         "03-0000-1234/お届け希望時間：午前中", {}},
+        {"no telephone given at all", "〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子", {}},
+        {"blanks only", "　/　　", {}},
+        {"postal code without hyphen", "〒1500001/東京都渋谷区神宮前9-8-7/架空 花子/03-0000-1234",
+         {{F::Zip, why::kZipMissing}, {F::Add1, why::kAddrStart}, {F::Add1, why::kAddrZip}}},
+        {"separator taken for the postal code", "--------/〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/03-0000-1234",
+         {{F::Zip, why::kZipShape}, {F::Zip, why::kZipMissing}}},
+        {"two postal codes", "〒150-0001/〒150-0002/東京都渋谷区神宮前9-8-7/架空 花子/03-0000-1234",
+         {{F::Zip, why::kZipSeveral}}},
+        {"telephone with a note", "〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/090-0000-1234（日中）",
+         {{F::Tel, why::kTelMissing}, {F::Add2, why::kAddrNote}}},
+        {"ten digits without hyphens", "〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/0300001234",
+         {{F::Tel, why::kTelMissing}, {F::Add2, why::kAddrTel}}},
+        {"telephone of twelve digits", "〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/090-0000-12345",
+         {{F::Tel, why::kTelShape}}},
+        {"telephone on a line past the seventh", "〒150-0001/東京都渋谷区神宮前9-8-7/架空ハイツ101/架空 花子/"
+         "カクウ ハナコ/ご注文番号 1/お支払 代引/電話 03-0000-1234", {{F::Tel, why::kTelMissing}}},
+        {"extension on a line of its own", "〒150-0001/東京都渋谷区神宮前9-8-7/架空商事株式会社/03-0000-1234/内線 12",
+         {{F::Tel, why::kLineUnused}}},
+        {"name missing, Latin name in the address", "〒150-0001/東京都渋谷区神宮前9-8-7/FUJITA TARO/03-0000-1234",
+         {{F::Custo1, why::kNameEmpty}, {F::Add2, why::kAddr2NotAddress}}},
+        {"room number taken for the name", "〒150-0001/東京都渋谷区神宮前9-8-7/101号/架空 花子/03-0000-1234",
+         {{F::Custo1, why::kNameDigits}, {F::Custo1, why::kNameAddress}, {F::Custo1, why::kLineUnused}}},
+        {"building taken for the name", "〒150-0001/東京都渋谷区神宮前9-8-7/メゾン神宮前/架空 花子/03-0000-1234",
+         {{F::Custo1, why::kNameAddress}, {F::Custo1, why::kLineUnused}}},
+        {"honorific the transfer keeps", "〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子 さま/03-0000-1234",
+         {{F::Custo1, why::kNameHonorific}}},
+        {"company with 御中", "〒150-0001/東京都渋谷区神宮前9-8-7/架空商事株式会社 御中/03-0000-1234",
+         {{F::Custo1, why::kNameHonorific}}},
+        {"heading taken for the name", "お届け先情報/〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/03-0000-1234",
+         {{F::Custo1, why::kNameLabel}, {F::Custo1, why::kLineUnused}}},
+        {"bracketed heading taken for the name", "【お届け先】/〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/03-0000-1234",
+         {{F::Custo1, why::kNameSign}, {F::Custo1, why::kLineUnused}}},
+        {"greeting taken for the name", "お世話になります。/〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/03-0000-1234",
+         {{F::Custo1, why::kNameSentence}, {F::Custo1, why::kNameSign}, {F::Custo1, why::kLineUnused}}},
+        {"full-width at sign in the name", "〒150-0001/東京都渋谷区神宮前9-8-7/hanako＠example/03-0000-1234",
+         {{F::Custo1, why::kNameMail}, {F::Custo1, why::kNameSign}}},
+        {"order line taken for the address", "ご注文番号 12345/〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/03-0000-1234",
+         {{F::Add1, why::kAddrStart}, {F::Add1, why::kAddrNote}}},
+        {"fax in the address", "〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/TEL 03-0000-1234/FAX 03-0000-1235",
+         {{F::Add2, why::kAddrTel}, {F::Add2, why::kAddrNote}}},
+        {"company in the address", "〒150-0001/東京都渋谷区神宮前9-8-7/架空ビル5F 架空商事株式会社/総務 架空 花子/03-0000-1234",
+         {{F::Add2, why::kAddrCompany}}},
+        {"address without its number", "〒150-0001/東京都渋谷区神宮前/架空 花子/03-0000-1234",
+         {{F::Add1, why::kAddrNoNumber}}},
+        {"address broken at a hyphen", "〒060-0808/北海道札幌市北区北8条西5丁目-/2-11 架空ハイツ310/架空 花子/011-000-0000",
+         {{F::Add1, why::kAddrCut}}},
+        {"address lost behind a postal code", "〒880-0000 宮崎県宮崎市架空町1-1/架空 花子/架空ビル/1F/0985-00-1111/"
+         "ご不在時は宅配ボックスへ/090-0000-3333", {{F::Add1, why::kAddrEmpty}, {F::Add2, why::kLineUnused}}},
+        {"person line lost behind the company", "〒150-0001/東京都渋谷区神宮前9-8-7/架空商事株式会社/総務部 架空 花子/03-0000-1234",
+         {{F::Custo1, why::kLineUnused}}},
+        {"様 inside a place name", "〒058-0204/北海道様似郡様似町栄町85/架空 花子/0146-00-0000",
+         {{F::Add1, why::kLabelInWord}}},
+        {"tel inside a Latin word", "〒107-0062/東京都港区南青山4-17-3/Estelle南青山 602/架空 花子/03-0000-0000",
+         {{F::Add2, why::kLabelInWord}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Lines lines = Split(c.pasted);
+        const TransferResult r = TransferText(lines);
+        const CheckResult check = CheckTransfer(lines, {r.zip, r.add1, r.add2, r.custo1, r.tel});
+        std::array<bool, kDestFields> want{};
+        for (const auto& [field, reason] : c.marks) {
+            want[static_cast<std::size_t>(field)] = true;
+            const auto& got = check.Reasons(field);
+            EXPECT_NE(std::find(got.begin(), got.end(), reason), got.end())
+                << kFieldNames[static_cast<std::size_t>(field)] << " lacks " << Utf8(std::string(reason));
+        }
+        for (std::size_t f = 0; f < kDestFields; ++f)
+            EXPECT_EQ(check.Marked(static_cast<DestField>(f)), want[f])
+                << kFieldNames[f] << ": " << (check.reasons[f].empty() ? "" : Utf8(check.reasons[f].front()));
+    }
+}
+
+TEST(TransferCheckRules, PostalCodeAndAddressThroughTheLookUp)
+{
+    const Lines lines = Split("〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/03-0000-1234");
+    const DestinationFields fields{"150-0001", "東京都渋谷区神宮前9-8-7", "", "架空 花子", "03-0000-1234"};
+    std::string askedZip, askedAddress;
+    const auto answering = [&](std::optional<bool> answer) {
+        return [&, answer](std::string_view zip, std::string_view address) {
+            askedZip = zip;
+            askedAddress = address;
+            return answer;
+        };
+    };
+    const CheckResult disagree = CheckTransfer(lines, fields, answering(false));
+    EXPECT_EQ(askedZip, "150-0001");
+    EXPECT_EQ(askedAddress, "東京都渋谷区神宮前9-8-7");
+    EXPECT_EQ(disagree.Reasons(DestField::Zip), std::vector<std::string>{std::string(why::kZipAddress)});
+    EXPECT_EQ(disagree.Reasons(DestField::Add1), std::vector<std::string>{std::string(why::kZipAddress)});
+    EXPECT_EQ(disagree.FirstReason(), why::kZipAddress);
+    EXPECT_FALSE(CheckTransfer(lines, fields, answering(true)).AnyMarked());
+    EXPECT_FALSE(CheckTransfer(lines, fields, answering(std::nullopt)).AnyMarked());
+    EXPECT_FALSE(CheckTransfer(lines, fields).AnyMarked());
+    // A postal code of the wrong shape is not looked up.
+    askedZip.clear();
+    CheckTransfer(lines, {"1500001", fields.add1, "", fields.custo1, fields.tel}, answering(false));
+    EXPECT_EQ(askedZip, "");
+}
 
 TEST(TransferCheckCorpus, OrderMailsMarkTheTransfersThatNeedACorrection)
 {
