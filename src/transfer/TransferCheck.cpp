@@ -16,7 +16,7 @@ namespace why = check_reason;
 // Everything below looks at folded text: the half-width form of the text
 // (full-width digits, Latin letters, signs, spaces and katakana become
 // half-width), so that one word list serves both forms.  Word lists are written
-// as they are usually typed and folded once.
+// as they are usually typed and folded once (WordList).
 std::string Fold(std::string_view s) { return ToHalfWidth(s); }
 
 // Folded text without its blanks: how lines and fields are compared.
@@ -26,14 +26,6 @@ std::string Squeeze(std::string_view folded)
     out.reserve(folded.size());
     for (const char c : folded)
         if (static_cast<unsigned char>(c) > 0x20) out.push_back(c);
-    return out;
-}
-
-std::vector<std::string> FoldAll(std::initializer_list<std::string_view> words)
-{
-    std::vector<std::string> out;
-    out.reserve(words.size());
-    for (const auto w : words) out.push_back(Fold(w));
     return out;
 }
 
@@ -64,24 +56,60 @@ bool IsWordCode(unsigned c)
 std::size_t FindWord(std::string_view text, std::string_view word, std::size_t from = 0)
 {
     if (word.empty()) return std::string_view::npos;
+    const char first = word[0];
     for (std::size_t i = from; i + word.size() <= text.size(); i += CharLenAt(text, i))
-        if (text.compare(i, word.size(), word) == 0) return i;
+        if (text[i] == first && text.compare(i, word.size(), word) == 0) return i;
     return std::string_view::npos;
 }
 
-bool HasAny(std::string_view text, const std::vector<std::string>& words)
-{
-    for (const auto& w : words)
-        if (FindWord(text, w) != std::string_view::npos) return true;
-    return false;
-}
+// A list of folded words, searched for all at once.  A word is compared only
+// where the text's first two bytes could start it.
+class WordList {
+public:
+    WordList(std::initializer_list<std::string_view> words)
+    {
+        for (const auto w : words) Add(Fold(w));
+    }
+    explicit WordList(const std::vector<std::string_view>& folded)
+    {
+        for (const auto w : folded) Add(std::string(w));
+    }
 
-bool StartsWithAny(std::string_view text, const std::vector<std::string>& words)
-{
-    for (const auto& w : words)
-        if (text.substr(0, w.size()) == w) return true;
-    return false;
-}
+    // The length of the word the text starts with at byte i, or 0.
+    std::size_t MatchAt(std::string_view text, std::size_t i) const
+    {
+        const bool one = oneByte_[static_cast<unsigned char>(text[i])];
+        if (!one && (i + 1 >= text.size() || !twoBytes_[Hash(text[i], text[i + 1])])) return 0;
+        for (const auto& w : words_)
+            if (text.compare(i, w.size(), w) == 0) return w.size();
+        return 0;
+    }
+    bool In(std::string_view text) const
+    {
+        for (std::size_t i = 0; i < text.size(); i += CharLenAt(text, i))
+            if (MatchAt(text, i)) return true;
+        return false;
+    }
+    bool StartOf(std::string_view text) const { return !text.empty() && MatchAt(text, 0) != 0; }
+    auto begin() const { return words_.begin(); }
+    auto end() const { return words_.end(); }
+
+private:
+    static std::size_t Hash(char a, char b)
+    {
+        return (static_cast<unsigned char>(a) * 31u + static_cast<unsigned char>(b)) & 1023u;
+    }
+    void Add(std::string w)
+    {
+        if (w.size() == 1) oneByte_[static_cast<unsigned char>(w[0])] = true;
+        else twoBytes_[Hash(w[0], w[1])] = true;
+        words_.push_back(std::move(w));
+    }
+
+    std::vector<std::string> words_;
+    std::array<bool, 256> oneByte_{};
+    std::array<bool, 1024> twoBytes_{};
+};
 
 // ---- numbers ------------------------------------------------------------------
 
@@ -157,96 +185,92 @@ bool HasDigit(std::string_view folded)
 
 // ---- word lists -----------------------------------------------------------------
 
-const std::vector<std::string>& Prefectures()
+const WordList& Prefectures()
 {
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> v;
-        for (const auto p : PrefectureNames()) v.emplace_back(p);
-        return v;
-    }();
+    static const WordList names(PrefectureNames());
     return names;
 }
 
-const std::vector<std::string>& CityWords()
+const WordList& CityWords()
 {
-    static const auto words = FoldAll({"市", "区", "町", "村", "郡"});
+    static const WordList words{"市", "区", "町", "村", "郡"};
     return words;
 }
 
-const std::vector<std::string>& BuildingWords()
+const WordList& BuildingWords()
 {
-    static const auto words = FoldAll({
+    static const WordList words{
         "ビル", "マンション", "ハイツ", "コーポ", "メゾン", "カーサ", "アパート", "ハイム", "レジデンス",
         "タワー", "ハウス", "ヒルズ", "パレス", "コート", "テラス", "プラザ", "ヴィラ", "シャトー",
         "ガーデン", "ホテル", "HOTEL", "Hotel", "荘", "棟", "館", "寮", "団地", "住宅", "号室", "号",
         "階", "気付", "様方", "方", "郵便局", "局留", "局止", "学校", "中学", "高校",
-    });
+    };
     return words;
 }
 
 // Words of a note, an order or a greeting: a line holding one is no part of
 // the destination.
-const std::vector<std::string>& NoteWords()
+const WordList& NoteWords()
 {
-    static const auto words = FoldAll({
+    static const WordList words{
         "お世話", "お願い", "ありがとう", "よろしく", "以下", "下記", "注文", "支払", "決済", "配送",
         "配達", "希望", "日時", "時間", "指定", "不在", "備考", "商品", "合計", "数量", "金額", "送料",
         "以上", "情報", "宅配", "依頼主", "※", "FAX", "Fax", "fax", "ファックス", "同じ", "お届け",
-    });
+    };
     return words;
 }
 
 // Words that do not belong in an address line.
-const std::vector<std::string>& AddressNoteWords()
+const WordList& AddressNoteWords()
 {
-    static const auto words = FoldAll({
+    static const WordList words{
         "FAX", "Fax", "fax", "ファックス", "内線", "代表", "携帯", "自宅", "日中", "夜間", "不在", "注文",
         "支払", "希望", "指定", "※", "連絡", "番号", "お届け", "Shipping", "address",
-    });
+    };
     return words;
 }
 
-const std::vector<std::string>& Honorifics()
+const WordList& Honorifics()
 {
-    static const auto words = FoldAll({"様", "さま", "サマ", "殿", "御中", "宛", "さん", "くん", "ちゃん"});
+    static const WordList words{"様", "さま", "サマ", "殿", "御中", "宛", "さん", "くん", "ちゃん"};
     return words;
 }
 
 // Headings and labels that the transfer does not remove.
-const std::vector<std::string>& NameLabelWords()
+const WordList& NameLabelWords()
 {
-    static const auto words = FoldAll({
+    static const WordList words{
         "注文", "依頼", "情報", "届け", "送付", "発送", "配送", "購入", "送り主", "宛名", "担当", "受取",
         "フリガナ", "ふりがな", "Shipping", "Address", "address", "Name", "Phone", "お客",
         // the labels in kana, as old systems write them
         "オトドケ", "オナマエ", "ジュウショ", "デンワ", "ユウビン", "チュウモン",
-    });
+    };
     return words;
 }
 
-const std::vector<std::string>& SentenceWords()
+const WordList& SentenceWords()
 {
-    static const auto words = FoldAll({"。", "、", "です", "ます", "お世話", "お願い", "下さい", "ください"});
+    static const WordList words{"。", "、", "です", "ます", "お世話", "お願い", "下さい", "ください"};
     return words;
 }
 
 // A company: its name belongs with the recipient, not in the address.
-const std::vector<std::string>& CompanyWords()
+const WordList& CompanyWords()
 {
-    static const auto words = FoldAll({"株式会社", "有限会社", "合同会社", "合資会社", "（株）", "（有）"});
+    static const WordList words{"株式会社", "有限会社", "合同会社", "合資会社", "（株）", "（有）"};
     return words;
 }
 
 // Company marks in brackets that a name may carry: (株), (有).
-const std::vector<std::string>& CompanyMarks()
+const WordList& CompanyMarks()
 {
-    static const auto words = FoldAll({"（株）", "（有）", "（同）", "（社）", "（財）"});
+    static const WordList words{"（株）", "（有）", "（同）", "（社）", "（財）"};
     return words;
 }
 
 // ---- shapes -------------------------------------------------------------------
 
-bool StartsWithPrefecture(std::string_view folded) { return StartsWithAny(folded, Prefectures()); }
+bool StartsWithPrefecture(std::string_view folded) { return Prefectures().StartOf(folded); }
 
 // Begins with a place: a prefecture, or a city, ward, town, village or county
 // name (kanji or kana followed by 市, 区, 町, 村 or 郡 within the first few
@@ -257,7 +281,7 @@ bool StartsLikeAddress(std::string_view folded)
     std::size_t chars = 0;
     for (std::size_t i = 0; i < folded.size() && chars < 8; ++chars) {
         const std::size_t len = CharLenAt(folded, i);
-        if (chars > 0 && StartsWithAny(folded.substr(i), CityWords())) return true;
+        if (chars > 0 && CityWords().StartOf(folded.substr(i))) return true;
         const unsigned c = CodeAt(folded, i, len);
         if (!IsKanjiCode(c) && !IsHiraganaCode(c) && !IsHalfKanaCode(c)) return false;
         i += len;
@@ -265,15 +289,15 @@ bool StartsLikeAddress(std::string_view folded)
     return false;
 }
 
-bool HasBuildingWord(std::string_view folded) { return HasAny(folded, BuildingWords()); }
+bool HasBuildingWord(std::string_view folded) { return BuildingWords().In(folded); }
 
 // A floor or room number: a digit directly followed by F, 階, 号 or 番.
 bool HasFloorOrRoom(std::string_view folded)
 {
-    static const auto marks = FoldAll({"F", "階", "号", "番", "丁目"});
+    static const WordList marks{"F", "階", "号", "番", "丁目"};
     for (std::size_t i = 0; i < folded.size(); i += CharLenAt(folded, i)) {
         if (!IsDigitCode(static_cast<unsigned char>(folded[i]))) continue;
-        if (StartsWithAny(folded.substr(i + 1), marks)) return true;
+        if (marks.StartOf(folded.substr(i + 1))) return true;
     }
     return false;
 }
@@ -291,7 +315,7 @@ bool HasTwoPlaceWords(std::string_view folded)
         if (!IsKanjiCode(c)) {
             lastPlace = std::string_view::npos;
             sawKanjiBefore = false;
-        } else if (StartsWithAny(folded.substr(i, len), CityWords())) {
+        } else if (CityWords().StartOf(folded.substr(i, len))) {
             if (lastPlace != std::string_view::npos && chars > lastPlace + 1) return true;
             if (sawKanjiBefore) lastPlace = chars;
         } else {
@@ -306,10 +330,9 @@ bool HasTwoPlaceWords(std::string_view folded)
 // that gives how a name is read.
 bool IsReadingLine(std::string_view folded)
 {
-    static const auto labels = FoldAll({"フリガナ", "ふりがな", "カナ"});
+    static const WordList labels{"フリガナ", "ふりがな", "カナ"};
     std::string s(folded);
-    for (const auto& l : labels)
-        if (StartsWithAny(s, {l})) s.erase(0, l.size());
+    if (!s.empty()) s.erase(0, labels.MatchAt(s, 0));
     bool kana = false;
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t len = CharLenAt(s, i);
@@ -384,21 +407,21 @@ void CheckName(std::string_view name, Marks& marks)
     if (HasDigit(f)) marks.Add(DestField::Custo1, why::kNameDigits);
     if (FindWord(f, "@") != std::string::npos || FindWord(f, "＠") != std::string::npos)
         marks.Add(DestField::Custo1, why::kNameMail);
-    if (HasAny(f, Prefectures()) || HasTwoPlaceWords(f) || HasBuildingWord(f) || HasFloorOrRoom(f))
+    if (Prefectures().In(f) || HasTwoPlaceWords(f) || HasBuildingWord(f) || HasFloorOrRoom(f))
         marks.Add(DestField::Custo1, why::kNameAddress);
     // An honorific at the end of the name or of one of its words.
     for (const auto& h : Honorifics()) {
         for (std::size_t at = FindWord(f, h); at != std::string::npos; at = FindWord(f, h, at + h.size())) {
             const std::size_t end = at + h.size();
             if (end == f.size() || f[end] == ' ' || f[end] == '(' || f[end] == ')' ||
-                StartsWithAny(f.substr(end), Honorifics())) {
+                Honorifics().StartOf(f.substr(end))) {
                 marks.Add(DestField::Custo1, why::kNameHonorific);
                 break;
             }
         }
     }
-    if (HasAny(f, NameLabelWords())) marks.Add(DestField::Custo1, why::kNameLabel);
-    if (HasAny(f, SentenceWords())) marks.Add(DestField::Custo1, why::kNameSentence);
+    if (NameLabelWords().In(f)) marks.Add(DestField::Custo1, why::kNameLabel);
+    if (SentenceWords().In(f)) marks.Add(DestField::Custo1, why::kNameSentence);
     // Signs: anything but word characters, blanks and the middle dot or long
     // vowel mark between words; company marks such as (株) are allowed.
     std::string s = f;
@@ -430,15 +453,15 @@ void CheckAddress(const DestinationFields& d, Marks& marks)
             else if (IsZipNumber(r) && (r.groups == 2 || r.digits.size() == 7)) marks.Add(field, why::kAddrZip);
         }
         if (FindWord(*text, "〒") != std::string::npos) marks.Add(field, why::kAddrZip);
-        if (HasAny(*text, AddressNoteWords())) marks.Add(field, why::kAddrNote);
-        if (HasAny(*text, CompanyWords())) marks.Add(field, why::kAddrCompany);
+        if (AddressNoteWords().In(*text)) marks.Add(field, why::kAddrNote);
+        if (CompanyWords().In(*text)) marks.Add(field, why::kAddrCompany);
     }
     // An address broken over two lines at a hyphen keeps the hyphen.
     const std::string s1 = Squeeze(a1), s2 = Squeeze(a2);
     if ((!s1.empty() && s1.back() == '-') || (!s2.empty() && s2.front() == '-'))
         marks.Add(s1.empty() || s1.back() != '-' ? DestField::Add2 : DestField::Add1, why::kAddrCut);
-    static const auto numberWords = FoldAll({"番", "号", "丁目"});
-    if (!HasDigit(a1) && !HasDigit(a2) && !HasAny(a1 + a2, numberWords))
+    static const WordList numberWords{"番", "号", "丁目"};
+    if (!HasDigit(a1) && !HasDigit(a2) && !numberWords.In(a1 + a2))
         marks.Add(DestField::Add1, why::kAddrNoNumber);
     if (!Squeeze(a2).empty() && !HasDigit(a2) && !HasBuildingWord(a2) && !StartsLikeAddress(Squeeze(a2)))
         marks.Add(DestField::Add2, why::kAddr2NotAddress);
@@ -448,9 +471,9 @@ void CheckAddress(const DestinationFields& d, Marks& marks)
 
 // Words that hold 様 without being an honorific: the transfer removes the 様
 // from them as well (様似町 becomes 似町).
-const std::vector<std::string>& WordsWithSama()
+const WordList& WordsWithSama()
 {
-    static const auto words = FoldAll({"様似", "様式", "様方", "様子", "様相", "様々", "模様", "仕様", "同様", "多様", "お客様"});
+    static const WordList words{"様似", "様式", "様方", "様子", "様相", "様々", "模様", "仕様", "同様", "多様", "お客様"};
     return words;
 }
 
@@ -459,7 +482,7 @@ bool IsFullWidthLatin(unsigned c) { return c >= 0x8260 && c <= 0x829A && !(c > 0
 // A label removed from inside a word: 様似町 loses its 様, Hotel its tel.
 bool LabelInsideWord(std::string_view line)
 {
-    if (HasAny(line, WordsWithSama())) return true;
+    if (WordsWithSama().In(line)) return true;
     for (const std::string_view tel : {"TEL", "Tel", "tel", "Ｔｅｌ", "ｔｅｌ", "ＴＥＬ"}) {
         std::size_t prev = std::string_view::npos;  // start of the character before
         for (std::size_t i = 0; i < line.size();) {
@@ -510,14 +533,14 @@ std::string WithoutNumbers(std::string_view folded)
 
 bool IsFaxLine(std::string_view folded)
 {
-    static const auto words = FoldAll({"FAX", "Fax", "fax", "ファックス", "ファクス"});
-    return HasAny(folded, words);
+    static const WordList words{"FAX", "Fax", "fax", "ファックス", "ファクス"};
+    return words.In(folded);
 }
 
 // Words that tell which telephone number a line gives.
-const std::vector<std::string>& TelWords()
+const WordList& TelWords()
 {
-    static const auto words = FoldAll({"携帯", "自宅", "勤務先", "会社", "日中", "夜間", "連絡先", "代表", "直通"});
+    static const WordList words{"携帯", "自宅", "勤務先", "会社", "日中", "夜間", "連絡先", "代表", "直通"};
     return words;
 }
 
@@ -525,18 +548,18 @@ const std::vector<std::string>& TelWords()
 // Its postal code and telephone number have been judged already.
 void LostLine(std::string_view folded, bool nameHasKanji, Marks& marks)
 {
-    static const auto extension = FoldAll({"内線", "ext", "Ext"});
+    static const WordList extension{"内線", "ext", "Ext"};
     if (IsFaxLine(folded)) return;
     const bool numbers = !FirstTel(folded).empty() || !FirstZip(folded).empty();
     const std::string rest = numbers ? WithoutNumbers(folded) : std::string(folded);
     const std::string sq = Squeeze(rest);
     if (sq.empty() || IsOnlySigns(sq)) return;
-    if (StartsWithAny(sq, extension)) {
+    if (extension.StartOf(sq)) {
         marks.Add(DestField::Tel, why::kLineUnused);
         return;
     }
-    if (numbers && (StartsWithAny(sq, TelWords()) || sq == Fold("〒"))) return;
-    if (HasAny(rest, NoteWords())) return;
+    if (numbers && (TelWords().StartOf(sq) || sq == Fold("〒"))) return;
+    if (NoteWords().In(rest)) return;
     if (IsReadingLine(sq) && nameHasKanji) return;
     // Part of the address if it has the marks of one, else part of the name.
     if (StartsWithPrefecture(sq) || HasTwoPlaceWords(sq) || (HasDigit(folded) && StartsLikeAddress(sq)))
