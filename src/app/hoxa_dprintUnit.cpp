@@ -83,6 +83,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent), ui_(new ::Ui::TForm_M
     SetupFields();
     SetupKeyMap();
     SetupButtons();
+    SetupCheckMarks();
 }
 
 TForm_Main::~TForm_Main()
@@ -598,6 +599,7 @@ void TForm_Main::Edit_Cls()
     auto& u = *ui_;
     u.Label_Warning->clear();
     for (TCpEdit* e : {u.Edit_Zip, u.Edit_Add1, u.Edit_Add2, u.Edit_Custo1, u.Edit_tel}) e->clear();
+    ClearCheckMarks();
 }
 
 void TForm_Main::Edit_Cls_My()
@@ -705,7 +707,8 @@ void TForm_Main::CheckBox_MyClick()
 void TForm_Main::BitBtn_1Click()
 {
     auto& u = *ui_;
-    const TransferResult r = TransferText(SplitMemoLines(FromQString(u.Memo1->toPlainText())));
+    const Lines pasted = SplitMemoLines(FromQString(u.Memo1->toPlainText()));
+    const TransferResult r = TransferText(pasted);
     QString memoText = ToQString(JoinMemoLines(r.memo));
     memoText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     u.Memo1->setPlainText(memoText);
@@ -729,6 +732,7 @@ void TForm_Main::BitBtn_1Click()
     SpeedButton_TEL2Click();
     u.Edit_Zip->setFocus(Qt::OtherFocusReason);
     Edit_Warning();
+    MarkDoubtfulFields(pasted);
 }
 
 }  // namespace hoxa

@@ -2,6 +2,8 @@
 // guidance panel and function-key bar.
 #pragma once
 
+#include "transfer/TransferCheck.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -100,6 +102,14 @@ public:
     // Address text transfer.
     void BitBtn_1Click();
 
+    // Check after a transfer (hoxa_dprintUnit_check.cpp): doubtful destination
+    // fields are marked until edited, cleared or transferred again; F11 asks first.
+    void MarkDoubtfulFields(const Lines& pasted);
+    void ClearCheckMarks();
+    bool ConfirmMarkedFields();
+    const CheckResult& CheckMarks() const { return checkMarks_; }
+    void SetZipAddressLookup(ZipAddressLookup lookup) { zipLookup_ = std::move(lookup); }
+
     // Printer group.
     void SpeedButton_PRNSETClick();
     void SpeedButton_PrnIdGetClick();
@@ -138,6 +148,8 @@ private:
     void MoveFocus(QWidget* from, int step);
     void Memo1Change();
     void ConvertHalfWidth(TCpEdit* edit);
+    void SetupCheckMarks();
+    void ShowCheckMark(DestField field);
 
     ::Ui::TForm_Main* ui_;
     std::vector<FieldInfo> fields_;
@@ -146,6 +158,8 @@ private:
     bool shown_ = false;
     bool saved_ = false;
     bool memoFixing_ = false;
+    CheckResult checkMarks_;
+    ZipAddressLookup zipLookup_;
 };
 
 // The maker's web page and the support mail link the two buttons open.

@@ -7,11 +7,14 @@
 
 namespace hoxa {
 
-// F11 / "印刷": asks "印刷しますか?"; No puts the focus into Edit_G1, Yes prints
+// F11 / "印刷": while fields marked by the check after a transfer remain, asks
+// first whether to print anyway (No focuses the first of them).  Then asks
+// "印刷しますか?"; No puts the focus into Edit_G1, Yes prints
 // the waybill as one page on the current printer.  Errors reach the error box
 // through the caller's guard.
 void TForm_Main::SpeedButton_F11Click()
 {
+    if (!ConfirmMarkedFields()) return;
     RunPrintCommand(*this);
 }
 

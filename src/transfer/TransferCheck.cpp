@@ -208,6 +208,14 @@ const WordList& BuildingWords()
     return words;
 }
 
+// Building words that no person's or company's name holds (方 is in 緒方, 階
+// in 二階堂, 館 in 館野).
+const WordList& NameBuildingWords()
+{
+    static const WordList words{"ビル", "マンション", "ハイツ", "コーポ", "メゾン", "アパート", "レジデンス", "号室"};
+    return words;
+}
+
 // Words of a note, an order or a greeting: a line holding one is no part of
 // the destination.
 const WordList& NoteWords()
@@ -290,6 +298,16 @@ bool StartsLikeAddress(std::string_view folded)
 }
 
 bool HasBuildingWord(std::string_view folded) { return BuildingWords().In(folded); }
+
+// A prefecture followed by a city, ward, town or village somewhere behind it
+// (a company such as 北海道物産 names a prefecture without being an address).
+bool HasPlace(std::string_view folded)
+{
+    for (std::size_t i = 0; i < folded.size(); i += CharLenAt(folded, i))
+        if (const std::size_t len = Prefectures().MatchAt(folded, i))
+            return CityWords().In(folded.substr(i + len));
+    return false;
+}
 
 // A floor or room number: a digit directly followed by F, 階, 号 or 番.
 bool HasFloorOrRoom(std::string_view folded)
@@ -407,7 +425,7 @@ void CheckName(std::string_view name, Marks& marks)
     if (HasDigit(f)) marks.Add(DestField::Custo1, why::kNameDigits);
     if (FindWord(f, "@") != std::string::npos || FindWord(f, "＠") != std::string::npos)
         marks.Add(DestField::Custo1, why::kNameMail);
-    if (Prefectures().In(f) || HasTwoPlaceWords(f) || HasBuildingWord(f) || HasFloorOrRoom(f))
+    if (HasPlace(f) || HasTwoPlaceWords(f) || NameBuildingWords().In(f) || HasFloorOrRoom(f))
         marks.Add(DestField::Custo1, why::kNameAddress);
     // An honorific at the end of the name or of one of its words.
     for (const auto& h : Honorifics()) {

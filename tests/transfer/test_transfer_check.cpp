@@ -110,6 +110,8 @@ TEST(TransferCheckRules, EachRuleOnAShortPaste)
          "03-0000-1234/お届け希望時間：午前中", {}},
         {"no telephone given at all", "〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子", {}},
         {"blanks only", "　/　　", {}},
+        {"surname holding a building character", "〒150-0001/東京都渋谷区神宮前9-8-7/二階堂 隆/03-0000-1234", {}},
+        {"surname with 村, given name with 町", "〒150-0001/東京都渋谷区神宮前9-8-7/木村 町子/03-0000-1234", {}},
         {"postal code without hyphen", "〒1500001/東京都渋谷区神宮前9-8-7/架空 花子/03-0000-1234",
          {{F::Zip, why::kZipMissing}, {F::Add1, why::kAddrStart}, {F::Add1, why::kAddrZip}}},
         {"separator taken for the postal code", "--------/〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/03-0000-1234",
