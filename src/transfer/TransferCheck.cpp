@@ -423,7 +423,7 @@ void CheckName(std::string_view name, Marks& marks)
         return;
     }
     if (HasDigit(f)) marks.Add(DestField::Custo1, why::kNameDigits);
-    if (FindWord(f, "@") != std::string::npos || FindWord(f, "＠") != std::string::npos)
+    if (FindWord(f, "@") != std::string::npos)  // the full-width ＠ folds to @
         marks.Add(DestField::Custo1, why::kNameMail);
     if (HasPlace(f) || HasTwoPlaceWords(f) || NameBuildingWords().In(f) || HasFloorOrRoom(f))
         marks.Add(DestField::Custo1, why::kNameAddress);
@@ -468,7 +468,7 @@ void CheckAddress(const DestinationFields& d, Marks& marks)
     for (const auto& [field, text] : {std::pair{DestField::Add1, &a1}, std::pair{DestField::Add2, &a2}}) {
         for (const auto& r : NumberRuns(*text)) {
             if (IsTelNumber(r)) marks.Add(field, why::kAddrTel);
-            else if (IsZipNumber(r) && (r.groups == 2 || r.digits.size() == 7)) marks.Add(field, why::kAddrZip);
+            else if (IsZipNumber(r)) marks.Add(field, why::kAddrZip);
         }
         if (FindWord(*text, "〒") != std::string::npos) marks.Add(field, why::kAddrZip);
         if (AddressNoteWords().In(*text)) marks.Add(field, why::kAddrNote);
