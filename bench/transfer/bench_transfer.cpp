@@ -1,5 +1,7 @@
-// The whole address transfer on a typical pasted delivery block.
+// The whole address transfer on a typical pasted delivery block, and the check
+// that follows it.
 #include "transfer/Transfer.h"
+#include "transfer/TransferCheck.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,5 +47,25 @@ void BM_TransferSixteenLines(benchmark::State& state)
     for (auto _ : state) benchmark::DoNotOptimize(hoxa::TransferText(kSixteenLines));
 }
 BENCHMARK(BM_TransferSixteenLines);
+
+}  // namespace
+
+namespace {
+
+// The check after a transfer, on the fields the transfer gave: once with the
+// seven lines of a clean block, once with the sixteen lines of a whole mail
+// (more lines to trace, most of them marked).
+void CheckAfterTransfer(benchmark::State& state, const hoxa::Lines& lines)
+{
+    const hoxa::TransferResult r = hoxa::TransferText(lines);
+    const hoxa::DestinationFields fields{r.zip, r.add1, r.add2, r.custo1, r.tel};
+    for (auto _ : state) benchmark::DoNotOptimize(hoxa::CheckTransfer(lines, fields));
+}
+
+void BM_CheckSevenLines(benchmark::State& state) { CheckAfterTransfer(state, kSevenLines); }
+BENCHMARK(BM_CheckSevenLines);
+
+void BM_CheckSixteenLines(benchmark::State& state) { CheckAfterTransfer(state, kSixteenLines); }
+BENCHMARK(BM_CheckSixteenLines);
 
 }  // namespace

@@ -63,6 +63,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent), ui_(new ::Ui::TForm_M
     SetupKeyMap();
     ConnectHandlers();
     SetupPostalLookUp();
+    SetupCheckMarks();
 }
 
 TForm_Main::~TForm_Main()

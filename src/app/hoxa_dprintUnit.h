@@ -8,10 +8,13 @@
 //   hoxa_dprintUnit_transfer.cpp  the address text transfer
 //   hoxa_dprintUnit_printer.cpp   the printer group and the margin dialog's view of it
 //   hoxa_dprintUnit_print.cpp     the print command
+//   hoxa_dprintUnit_postal.cpp    the postal-code fill
+//   hoxa_dprintUnit_check.cpp     the check after a transfer
 #pragma once
 
 #include "print/SLIP97YPrnUnit.h"
 #include "print/WaybillLayout.h"
+#include "transfer/TransferCheck.h"
 
 #include <QWidget>
 
@@ -113,6 +116,14 @@ public:
     // Address text transfer.
     void BitBtn_1Click();
 
+    // Check after a transfer (hoxa_dprintUnit_check.cpp): doubtful destination
+    // fields are marked until edited, cleared or transferred again; F11 asks first.
+    void MarkDoubtfulFields(const Lines& pasted);
+    void ClearCheckMarks();
+    bool ConfirmMarkedFields();
+    const CheckResult& CheckMarks() const { return checkMarks_; }
+    void SetZipAddressLookup(ZipAddressLookup lookup) { zipLookup_ = std::move(lookup); }
+
     // Printer group.
     void SpeedButton_PRNSETClick();
     void SpeedButton_PrnIdGetClick();
@@ -170,6 +181,8 @@ private:
     void Memo1Change();
     void ConvertHalfWidth(TCpEdit* edit);
     void SetupPostalLookUp();
+    void SetupCheckMarks();
+    void ShowCheckMark(DestField field);
 
     ::Ui::TForm_Main* ui_;
     std::vector<FieldInfo> fields_;
@@ -179,6 +192,8 @@ private:
     bool saved_ = false;
     bool memoFixing_ = false;
     bool postalProblemShown_ = false;  // the missing or damaged data was reported
+    CheckResult checkMarks_;
+    ZipAddressLookup zipLookup_;
 };
 
 // The program's icon: the desktop theme's, else our own picture.

@@ -41,12 +41,15 @@ WaybillRecord TForm_Main::CurrentWaybill() const
     return r;
 }
 
-// F11 / "印刷": asks "印刷しますか?"; No puts the focus into Edit_G1, Yes prints
+// F11 / "印刷": while fields marked by the check after a transfer remain, asks
+// first whether to print anyway (No focuses the first of them).  Then asks
+// "印刷しますか?"; No puts the focus into Edit_G1, Yes prints
 // the waybill as one page on the current printer and writes the effective
 // resolution into Label_dpix / Label_dpiy.  Errors reach the error box through
 // the caller's guard.
 void TForm_Main::SpeedButton_F11Click()
 {
+    if (!ConfirmMarkedFields()) return;
     const bool printed = RunPrintCommand(this, CurrentWaybill(), [this](const std::string& x, const std::string& y) {
         ui_->Label_dpix->setText(ToQString(x));
         ui_->Label_dpiy->setText(ToQString(y));

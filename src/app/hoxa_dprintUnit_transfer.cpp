@@ -17,7 +17,8 @@ namespace hoxa {
 void TForm_Main::BitBtn_1Click()
 {
     auto& u = *ui_;
-    const TransferResult r = TransferText(SplitMemoLines(FromQString(u.Memo1->toPlainText())));
+    const Lines pasted = SplitMemoLines(FromQString(u.Memo1->toPlainText()));
+    const TransferResult r = TransferText(pasted);
     QString memoText = ToQString(JoinMemoLines(r.memo));
     memoText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     u.Memo1->setPlainText(memoText);
@@ -41,6 +42,7 @@ void TForm_Main::BitBtn_1Click()
     SpeedButton_TEL2Click();
     u.Edit_Zip->setFocus(Qt::OtherFocusReason);
     Edit_Warning();
+    MarkDoubtfulFields(pasted);
 }
 
 }  // namespace hoxa

@@ -22,10 +22,10 @@ bool Show(QWidget* parent, BoxKind kind, std::string_view text)
     box.setWindowTitle(ToQString(kAppTitle));
     box.setText(ToQString(text));
     box.setIcon(kind == BoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon);
-    if (kind == BoxKind::Question) {
+    if (kind == BoxKind::Question || kind == BoxKind::QuestionDefaultNo) {
         QPushButton* yes = box.addButton(ToQString("はい(&Y)"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(ToQString("いいえ(&N)"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
+        box.setDefaultButton(kind == BoxKind::Question ? yes : no);
         box.setEscapeButton(no);
         box.exec();
         return box.clickedButton() == yes;
@@ -39,6 +39,11 @@ bool Show(QWidget* parent, BoxKind kind, std::string_view text)
 void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
 
 bool AskYesNo(QWidget* parent, std::string_view text) { return Show(parent, BoxKind::Question, text); }
+
+bool AskYesNoDefaultNo(QWidget* parent, std::string_view text)
+{
+    return Show(parent, BoxKind::QuestionDefaultNo, text);
+}
 
 void ShowNotice(QWidget* parent, std::string_view text) { Show(parent, BoxKind::Notice, text); }
 

@@ -14,15 +14,19 @@ namespace hoxa {
 // "◇hoxa_Nivora"
 inline constexpr std::string_view kAppTitle = "◇hoxa_Nivora";
 
-enum class BoxKind { Question, Notice, Error };
+// QuestionDefaultNo: a question whose default button (Enter) is No.
+enum class BoxKind { Question, QuestionDefaultNo, Notice, Error };
 
 // Answer of a box: true for Yes (questions) or OK.
 // When a hook is installed, boxes are not shown: the hook answers them (tests).
 using MessageBoxHook = std::function<bool(BoxKind kind, const std::string& text)>;
 void SetMessageBoxHook(MessageBoxHook hook);
 
-// "はい(&Y)" / "いいえ(&N)"; true only for Yes.
+// "はい(&Y)" / "いいえ(&N)"; true only for Yes.  Enter answers Yes, Esc No.
 bool AskYesNo(QWidget* parent, std::string_view text);
+// The same question for a step the user should think twice about: Enter and
+// Esc answer No.
+bool AskYesNoDefaultNo(QWidget* parent, std::string_view text);
 
 // One "OK" button.
 void ShowNotice(QWidget* parent, std::string_view text);

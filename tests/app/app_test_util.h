@@ -49,7 +49,7 @@ protected:
                 return true;
             }
             boxes.push_back({kind, text});
-            if (kind != BoxKind::Question) return true;
+            if (kind != BoxKind::Question && kind != BoxKind::QuestionDefaultNo) return true;
             if (answers.empty()) return false;
             const bool a = answers.front();
             answers.pop_front();

@@ -102,13 +102,15 @@ TEST_F(PostalFill, TextsTheProgramSetsNeverFill)
     C<QTabBar>("PageControl_My")->setCurrentIndex(1);
     EXPECT_EQ(E("Edit_MyZip")->Text(), "530-0001");
     E("Edit_Zip")->SetText("060-0000");
+    EXPECT_FALSE(PostalCodesLoaded());
+    // The transfer fills nothing either (its check may read the data to compare
+    // postal code and address).
     C<QPlainTextEdit>("Memo1")->setPlainText(ToQString("〒９０７－１８０１\n山田太郎 様\n"));
     C<QToolButton>("BitBtn_1")->click();
     EXPECT_EQ(E("Edit_Zip")->Text(), "907-1801");
     EXPECT_EQ(E("Edit_Add1")->Text(), "");
     EXPECT_EQ(E("Edit_MyADD1")->Text(), "");
-    EXPECT_EQ(form->Guidance(), "お届け先の郵便番号を入力して下さい");
-    EXPECT_FALSE(PostalCodesLoaded());
+    EXPECT_EQ(form->Guidance().find("〒907-1801 "), std::string::npos);
 }
 
 TEST_F(PostalFill, DamagedDataIsReportedOnceAndChangesNothingElse)
@@ -126,4 +128,18 @@ TEST_F(PostalFill, DamagedDataIsReportedOnceAndChangesNothingElse)
     EXPECT_EQ(form->Guidance(), "ご依頼主の郵便番号を入力して下さい");
     EXPECT_EQ(E("Edit_MyADD1")->Text(), "");
     EXPECT_EQ(E("Edit_MyZip")->Text(), "100-0001");
+}
+
+TEST_F(PostalFill, CheckAfterTransferComparesCodeAndAddressThroughTheData)
+{
+    WriteSlot0();
+    Open();
+    auto transfer = [&](const char* paste) {
+        C<QPlainTextEdit>("Memo1")->setPlainText(ToQString(paste));
+        C<QToolButton>("BitBtn_1")->click();
+        const auto& zip = form->CheckMarks().Reasons(DestField::Zip);
+        return std::find(zip.begin(), zip.end(), check_reason::kZipAddress) != zip.end();
+    };
+    EXPECT_TRUE(transfer("〒100-0001\n大阪府大阪市北区梅田1-1\n山田太郎\n03-1234-5678\n"));
+    EXPECT_FALSE(transfer("〒100-0001\n東京都千代田区千代田1-1\n山田太郎\n03-1234-5678\n"));
 }
