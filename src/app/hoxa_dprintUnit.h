@@ -122,7 +122,6 @@ public:
     void ClearCheckMarks();
     bool ConfirmMarkedFields();
     const CheckResult& CheckMarks() const { return checkMarks_; }
-    void SetZipAddressLookup(ZipAddressLookup lookup) { zipLookup_ = std::move(lookup); }
 
     // Printer group.
     void SpeedButton_PRNSETClick();
