@@ -6,8 +6,13 @@ namespace hoxa {
 
 bool RunPrintCommand(QWidget* parent, WaybillRecord rec, const WriteResolution& writeResolution)
 {
+    return RunPrintCommand(parent, [&] { PrintWaybillJob(rec, writeResolution); });
+}
+
+bool RunPrintCommand(QWidget* parent, const std::function<void()>& printNow)
+{
     if (!AskYesNo(parent, kPrintQuestion)) return false;
-    PrintWaybillJob(rec, writeResolution);
+    printNow();
     return true;
 }
 

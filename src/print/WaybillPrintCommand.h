@@ -5,6 +5,8 @@
 #include "print/Vp_d97Y_DotUnit.h"
 #include "print/WaybillLayout.h"
 
+#include <functional>
+
 class QWidget;
 
 namespace hoxa {
@@ -18,5 +20,9 @@ inline constexpr const char* kPrintQuestion = "印刷しますか?";
 // printer, a bad margin text, a refused job) pass to the caller, who shows them
 // through Guarded.
 bool RunPrintCommand(QWidget* parent, WaybillRecord rec, const WriteResolution& writeResolution);
+
+// The same question before the window's own "print this record now", which the
+// preview's 印刷 calls too: on Yes runs `printNow` and returns true.
+bool RunPrintCommand(QWidget* parent, const std::function<void()>& printNow);
 
 }  // namespace hoxa
