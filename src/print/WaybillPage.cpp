@@ -108,6 +108,16 @@ WaybillPage ComputeWaybillPage(const WaybillRecord& rec, Resolution device, cons
         row.box = TextCell(row.caption, row.face, row.captionPoints, row.x, row.y, device);
         row.outside = !area.Contains(DotRect{static_cast<double>(row.x), static_cast<double>(row.y), 0, 0});
     }
+    // Rows the margins push off the paper are still shown, beside it.
+    const double pad = device.x / 30.0;  // room for the outside marks
+    double x0 = 0, y0 = 0, x1 = page.paper.width, y1 = page.paper.height;
+    for (const PageRow& row : page.rows) {
+        x0 = std::min(x0, left + row.box.x - pad);
+        y0 = std::min(y0, top + row.box.y - pad);
+        x1 = std::max(x1, left + row.box.Right() + pad);
+        y1 = std::max(y1, top + row.box.Bottom() + pad);
+    }
+    page.extent = DotRect{x0, y0, x1 - x0, y1 - y0};
     return page;
 }
 
@@ -139,6 +149,9 @@ void DrawWaybillPage(QPainter& painter, const WaybillPage& page)
     // From here on the print's own coordinates: dots from the printable area's origin.
     painter.translate(page.printable.x, page.printable.y);
     painter.setBackgroundMode(Qt::TransparentMode);
+    // Paper under what lies off it, so that it stays readable.
+    for (const PageRow& row : page.rows)
+        if (row.outside) painter.fillRect(QRectF(row.box.x, row.box.y, row.box.width, row.box.height), Qt::white);
     for (const PageRow& row : page.rows) {
         if (row.prints) continue;
         const QFont font = WaybillFont(row.face, row.captionPoints, page.device.x, page.device.y);

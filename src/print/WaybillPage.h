@@ -47,6 +47,7 @@ struct WaybillPage {
     Resolution device;         // dots per inch of the page (the print canvas's units)
     DotRect paper;             // (0, 0, width, height)
     DotRect printable;         // on the paper
+    DotRect extent;            // the paper and every row's cell: what a view must show
     std::vector<WaybillItem> items;  // ComputeWaybillLayout: what the print draws
     std::vector<PageRow> rows;       // all twenty rows, in table order
 };

@@ -42,15 +42,15 @@ public:
     {
         return {zoom * logicalDpiX() / page_.device.x, zoom * logicalDpiY() / page_.device.y};
     }
-    QSizeF PaperPixels(double zoom) const
+    QSizeF ExtentPixels(double zoom) const
     {
         const QPointF s = PixelsPerDot(zoom);
-        return {page_.paper.width * s.x(), page_.paper.height * s.y()};
+        return {page_.extent.width * s.x(), page_.extent.height * s.y()};
     }
     void SetZoom(double zoom)
     {
         zoom_ = zoom;
-        const QSizeF paper = PaperPixels(zoom);
+        const QSizeF paper = ExtentPixels(zoom);
         setFixedSize(static_cast<int>(std::ceil(paper.width())) + 2 * kPageMargin,
                      static_cast<int>(std::ceil(paper.height())) + 2 * kPageMargin);
         update();
@@ -65,6 +65,7 @@ protected:
         p.translate(kPageMargin, kPageMargin);
         const QPointF s = PixelsPerDot(zoom_);
         p.scale(s.x(), s.y());
+        p.translate(-page_.extent.x, -page_.extent.y);
         DrawWaybillPage(p, page_);
     }
 
@@ -159,7 +160,7 @@ void TForm_WaybillPreview::BitBtn_PrintClick()
 double TForm_WaybillPreview::FitZoom() const
 {
     const QSize room = scroll_->maximumViewportSize() - QSize(2 * kPageMargin, 2 * kPageMargin);
-    const QSizeF actual = view_->PaperPixels(1.0);
+    const QSizeF actual = view_->ExtentPixels(1.0);
     if (room.width() <= 0 || room.height() <= 0 || actual.isEmpty()) return 1.0;
     return std::min(room.width() / actual.width(), room.height() / actual.height());
 }
