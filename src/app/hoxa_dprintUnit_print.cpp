@@ -5,8 +5,8 @@
 #include "ui_hoxa_dprintUnit.h"
 
 #include "app/CpEdit.h"
-#include "base/Codec.h"
 #include "app/Settings.h"
+#include "base/Codec.h"
 #include "print/WaybillPage.h"
 #include "print/WaybillPreviewUnit.h"
 #include "print/WaybillPrintCommand.h"
