@@ -9,6 +9,9 @@ namespace hoxa {
 namespace {
 
 constexpr const char* kSection = "hx_NIVORAprn";
+constexpr const char* kPreviewSection = "hoxa_Preview";
+constexpr const char* kPreviewWidth = "Width";
+constexpr const char* kPreviewHeight = "Height";
 
 using S = Setting;
 constexpr std::array<SettingKey, kSettingCount> kKeys = {{
@@ -72,6 +75,21 @@ void SaveSettings(const std::string& dir, const MainSettings& s)
     ProfileFile f(SettingsPath(dir));
     for (const SettingKey& k : kKeys)
         if (k.written) f.WriteString(kSection, k.key, s[k.setting]);
+}
+
+PreviewSize LoadPreviewSize(const std::string& dir)
+{
+    const ProfileReader f(SettingsPath(dir));
+    PreviewSize size{f.ReadInteger(kPreviewSection, kPreviewWidth, 0), f.ReadInteger(kPreviewSection, kPreviewHeight, 0)};
+    if (size.width <= 0 || size.height <= 0) size = {};
+    return size;
+}
+
+void SavePreviewSize(const std::string& dir, PreviewSize size)
+{
+    ProfileFile f(SettingsPath(dir));
+    f.WriteInteger(kPreviewSection, kPreviewWidth, size.width);
+    f.WriteInteger(kPreviewSection, kPreviewHeight, size.height);
 }
 
 }  // namespace hoxa

@@ -57,4 +57,15 @@ MainSettings LoadSettings(const std::string& dir);
 // write raises EIniFileException and the keys after it are not written.
 void SaveSettings(const std::string& dir, const MainSettings& s);
 
+// The print preview's window size, kept in a section of its own
+// ([hoxa_Preview], keys Width and Height) so that it never touches the keys
+// above.  Written when the preview closes.
+struct PreviewSize {
+    int width = 0;   // 0: not stored, the preview's default
+    int height = 0;
+};
+PreviewSize LoadPreviewSize(const std::string& dir);
+// Raises EIniFileException when the file cannot be written.
+void SavePreviewSize(const std::string& dir, PreviewSize size);
+
 }  // namespace hoxa

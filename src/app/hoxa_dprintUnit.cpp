@@ -79,6 +79,7 @@ void TForm_Main::ConnectHandlers()
         return [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); };
     };
     connect(u.SpeedButton_F2, &QToolButton::clicked, this, guard(&TForm_Main::SpeedButton_F2Click));
+    connect(u.SpeedButton_F10, &QToolButton::clicked, this, guard(&TForm_Main::SpeedButton_F10Click));
     connect(u.SpeedButton_F11, &QToolButton::clicked, this, guard(&TForm_Main::SpeedButton_F11Click));
     connect(u.BitBtn_1, &QToolButton::clicked, this, guard(&TForm_Main::BitBtn_1Click));
     connect(u.BitBtn_MemoCLS, &QToolButton::clicked, this, guard(&TForm_Main::BitBtn_MemoCLSClick));
@@ -212,6 +213,8 @@ void TForm_Main::FormShow()
     }
     u.SpeedButton_F2->setText(ToQString("中止"));
     u.SpeedButton_F2->setEnabled(true);
+    u.SpeedButton_F10->setText(ToQString("プレビュー"));
+    u.SpeedButton_F10->setEnabled(true);
     u.SpeedButton_F11->setText(ToQString("印刷"));
     u.SpeedButton_F11->setEnabled(true);
     // 13, 14

@@ -7,7 +7,7 @@
 //   hoxa_dprintUnit_sender.cpp    the ten sender slots
 //   hoxa_dprintUnit_transfer.cpp  the address text transfer
 //   hoxa_dprintUnit_printer.cpp   the printer group and the margin dialog's view of it
-//   hoxa_dprintUnit_print.cpp     the print command
+//   hoxa_dprintUnit_print.cpp     the print command and the print preview
 //   hoxa_dprintUnit_postal.cpp    the postal-code fill
 //   hoxa_dprintUnit_check.cpp     the check after a transfer
 #pragma once
@@ -69,7 +69,11 @@ public:
 
     // Function keys and the common key map.
     void SpeedButton_F2Click();
+    void SpeedButton_F10Click();  // the print preview
     void SpeedButton_F11Click();
+    // Prints the waybill on the screen now, without asking: what F11 does after
+    // its questions, and the preview's "印刷".
+    void PrintWaybillNow();
 
     // Key handling of the fields.  A key-down handler looks at the key code and
     // answers true when it took the key; a key-press handler looks at the typed
@@ -132,7 +136,7 @@ public:
 
     // The values the print reads, from the controls; the date as yyyy/MM/dd
     // whatever the locale.
-    WaybillRecord CurrentWaybill() const;
+    WaybillRecord CurrentWaybill() const override;
 
     // Postal-code fill.
     void Edit_ZipEdited();

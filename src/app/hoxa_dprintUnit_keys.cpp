@@ -84,6 +84,9 @@ bool TForm_Main::FormKeyDown(QWidget* control, int key)
     case Qt::Key_F11:
         Guarded(this, [this] { SpeedButton_F11Click(); });
         return true;
+    case Qt::Key_F10:
+        Guarded(this, [this] { SpeedButton_F10Click(); });
+        return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         MoveFocus(control, +1);

@@ -68,12 +68,14 @@ void TForm_Main::SetupLook()
         {u.Label_Prn_Left, 11}, {u.BitBtn_SendMail, 12},
     };
     for (const auto& [w, px] : pixelSizes) SetPixelSize(w, px);
-    // Function-key bar: F2 and F11 larger, F6 smaller.
+    // Function-key bar: F2 and F11 larger, F6 smaller, F10 so that its five
+    // characters fit its button.
     const std::array<QWidget*, 12> keys = FunctionKeys();
     for (QWidget* b : keys) SetPixelSize(b, 13);
     SetPixelSize(u.SpeedButton_F2, 15);
     SetPixelSize(u.SpeedButton_F11, 15);
     SetPixelSize(u.SpeedButton_F6, 12);
+    SetPixelSize(u.SpeedButton_F10, 10);
 
     for (QComboBox* c : {u.ComboBox1, u.ComboBox2, u.ComboBox3}) {
         SetFill(c, palette().color(QPalette::Button));

@@ -1,11 +1,14 @@
 // The print command of the main window: the waybill record from the controls,
-// the question, the job.
+// the question, the job; and the print preview.
 #include "app/hoxa_dprintUnit.h"
 
 #include "ui_hoxa_dprintUnit.h"
 
 #include "app/CpEdit.h"
+#include "app/Settings.h"
 #include "base/Codec.h"
+#include "print/WaybillPage.h"
+#include "print/WaybillPreviewUnit.h"
 #include "print/WaybillPrintCommand.h"
 
 namespace hoxa {
@@ -43,18 +46,35 @@ WaybillRecord TForm_Main::CurrentWaybill() const
 
 // F11 / "印刷": while fields marked by the check after a transfer remain, asks
 // first whether to print anyway (No focuses the first of them).  Then asks
-// "印刷しますか?"; No puts the focus into Edit_G1, Yes prints
-// the waybill as one page on the current printer and writes the effective
-// resolution into Label_dpix / Label_dpiy.  Errors reach the error box through
-// the caller's guard.
+// "印刷しますか?"; No puts the focus into Edit_G1, Yes prints.  Errors reach the
+// error box through the caller's guard.
 void TForm_Main::SpeedButton_F11Click()
 {
     if (!ConfirmMarkedFields()) return;
-    const bool printed = RunPrintCommand(this, CurrentWaybill(), [this](const std::string& x, const std::string& y) {
+    if (!RunPrintCommand(this, [this] { PrintWaybillNow(); })) ui_->Edit_G1->setFocus(Qt::OtherFocusReason);
+}
+
+// The waybill as one page on the current printer; the effective resolution goes
+// into Label_dpix / Label_dpiy.
+void TForm_Main::PrintWaybillNow()
+{
+    WaybillRecord rec = CurrentWaybill();
+    PrintWaybillJob(rec, [this](const std::string& x, const std::string& y) {
         ui_->Label_dpix->setText(ToQString(x));
         ui_->Label_dpiy->setText(ToQString(y));
     });
-    if (!printed) ui_->Edit_G1->setFocus(Qt::OtherFocusReason);
+}
+
+// F10 / "プレビュー": the page the print would draw now.  What would stop the print
+// before it draws (no printer, a printer gone, a margin that is no integer) is
+// raised here, before the window opens.  The window's size is kept for next time.
+void TForm_Main::SpeedButton_F10Click()
+{
+    const WaybillPage page = PreviewOfPrint(CurrentWaybill());
+    const PreviewSize stored = LoadPreviewSize(WorkingDir());
+    TForm_WaybillPreview preview(this, page, [this] { PrintWaybillNow(); }, QSize(stored.width, stored.height));
+    preview.exec();
+    SavePreviewSize(WorkingDir(), {preview.width(), preview.height()});
 }
 
 }  // namespace hoxa

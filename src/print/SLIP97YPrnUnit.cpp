@@ -2,18 +2,21 @@
 
 #include "ui_SLIP97YPrnUnit.h"
 
+#include "base/Codec.h"
 #include "base/MsgBox.h"
+#include "print/CalibrationSheet.h"
 #include "print/PrinterRegistration.h"
 #include "widgets/ObNumEdit.h"
 
+#include <QDateTime>
 #include <QIcon>
 
 namespace hoxa {
 
 namespace {
 
-// Outer size of the dialog, frame included.
-constexpr QSize kOuterSize(190, 160);
+// Outer size of the dialog, frame included (tall enough for the test sheet button).
+constexpr QSize kOuterSize(190, 192);
 
 void SetPixelFont(QWidget* w, int px)
 {
@@ -40,6 +43,7 @@ TForm_SLIP97YPrn::TForm_SLIP97YPrn(QWidget* parent, MarginDialogHost& host)
     SetPixelFont(ui_->Label_TOP, 13);
     SetPixelFont(ui_->Label_LEFT, 13);
     SetPixelFont(ui_->BitBtn_MRGN, 12);
+    SetPixelFont(ui_->BitBtn_TestPrint, 12);
     ui_->ObNumEdit_TOP->SetErrorBeep(false);
     ui_->ObNumEdit_LEFT->SetErrorBeep(false);
     ui_->BitBtn_MRGN->setIcon(QIcon::fromTheme(QStringLiteral("document-save"),
@@ -49,6 +53,8 @@ TForm_SLIP97YPrn::TForm_SLIP97YPrn(QWidget* parent, MarginDialogHost& host)
     connect(ui_->ObNumEdit_LEFT, &TObNumEdit::keyDown, this, &TForm_SLIP97YPrn::ObNumEdit_LEFTKeyDown);
     connect(ui_->BitBtn_MRGN, &QPushButton::clicked, this,
             [this] { Guarded(this, [this] { BitBtn_MRGNClick(); }); });
+    connect(ui_->BitBtn_TestPrint, &QPushButton::clicked, this,
+            [this] { Guarded(this, [this] { BitBtn_TestPrintClick(); }); });
 }
 
 TForm_SLIP97YPrn::~TForm_SLIP97YPrn()
@@ -75,14 +81,7 @@ void TForm_SLIP97YPrn::FormShow()
 void TForm_SLIP97YPrn::BitBtn_MRGNClick()
 {
     const std::string feed = host_.FeedName();
-    TObNumEdit* boxes[] = {ui_->ObNumEdit_TOP, ui_->ObNumEdit_LEFT};
-    for (TObNumEdit* box : boxes) {
-        if (!IsRegistrableMargin(box->Text())) {
-            ShowNotice(this, kMarginNotInteger);
-            box->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-    }
+    if (RefusedMargin()) return;
     if (!AskYesNo(this, "印字位置調整の余白を登録しますか?")) return;
 
     const std::string top = ui_->ObNumEdit_TOP->Text();
@@ -90,6 +89,29 @@ void TForm_SLIP97YPrn::BitBtn_MRGNClick()
     WriteFeedRegistration(host_.WorkingDir(), feed, {host_.PrinterName(), host_.PrinterIndexText(), top, left});
     host_.SetMargins(top, left);
     accept();
+}
+
+QWidget* TForm_SLIP97YPrn::RefusedMargin()
+{
+    TObNumEdit* boxes[] = {ui_->ObNumEdit_TOP, ui_->ObNumEdit_LEFT};
+    for (TObNumEdit* box : boxes) {
+        if (!IsRegistrableMargin(box->Text())) {
+            ShowNotice(this, kMarginNotInteger);
+            box->setFocus(Qt::OtherFocusReason);
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+void TForm_SLIP97YPrn::BitBtn_TestPrintClick()
+{
+    if (RefusedMargin()) return;
+    WaybillRecord rec = host_.CurrentWaybill();
+    rec.prnTop = ui_->ObNumEdit_TOP->Text();
+    rec.prnLeft = ui_->ObNumEdit_LEFT->Text();
+    const std::string when = FromQString(QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd HH:mm")));
+    PrintCalibrationSheet(rec, host_.PrinterName(), host_.FeedName(), when);
 }
 
 void TForm_SLIP97YPrn::ObNumEdit_TOPKeyDown(int* key, Qt::KeyboardModifiers)

@@ -4,6 +4,8 @@
 // to the main window, which lends it through MarginDialogHost.
 #pragma once
 
+#include "print/WaybillLayout.h"
+
 #include <QDialog>
 
 #include <string>
@@ -26,6 +28,8 @@ public:
     virtual std::string TopMargin() const = 0;
     virtual std::string LeftMargin() const = 0;
     virtual void SetMargins(const std::string& top, const std::string& left) = 0;
+    // The waybill as the print would take it now (for the test sheet's texts).
+    virtual WaybillRecord CurrentWaybill() const = 0;
 
 protected:
     ~MarginDialogHost() = default;
@@ -48,6 +52,10 @@ public:
     // window's margins and closes.  A margin that is not an integer is refused
     // with a notice and the dialog stays open with the typed values.
     void BitBtn_MRGNClick();
+    // The test sheet button: one page on the current printer with the margins
+    // typed in the boxes (not registered).  A margin that is not an integer is
+    // refused as at registration.  The dialog stays open.
+    void BitBtn_TestPrintClick();
     // Keys in the two boxes (set *key to 0 to consume).
     void ObNumEdit_TOPKeyDown(int* key, Qt::KeyboardModifiers modifiers);
     void ObNumEdit_LEFTKeyDown(int* key, Qt::KeyboardModifiers modifiers);
@@ -56,6 +64,10 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    // The first box whose text could not be registered, after its notice; null
+    // when both can.
+    QWidget* RefusedMargin();
+
     ::Ui::TForm_SLIP97YPrn* ui_;
     MarginDialogHost& host_;
 };

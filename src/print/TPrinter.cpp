@@ -14,6 +14,9 @@ namespace hoxa {
 
 namespace {
 constexpr int kFallbackDpi = 300;
+// A4 in points, for a spooler that gives no paper size.
+constexpr double kFallbackWidthPt = 595.0;
+constexpr double kFallbackHeightPt = 842.0;
 }
 
 struct TPrinter::Job {
@@ -123,13 +126,21 @@ Resolution TPrinter::DeviceResolution() {
     return Resolution{kFallbackDpi, kFallbackDpi};
 }
 
+PageGeometry TPrinter::Page() {
+    const DevMode& mode = *EnsureMode();
+    PageGeometry page = spooler_.Geometry(mode.deviceName, mode);
+    if (page.width <= 0) page.width = kFallbackWidthPt;
+    if (page.height <= 0) page.height = kFallbackHeightPt;
+    return page;
+}
+
 bool TPrinter::Printing() const { return job_ != nullptr; }
 
 void TPrinter::BeginDoc() {
     if (job_) throw EPrinter("Printing in progress");
     const DevMode mode = *EnsureMode();
     const Resolution dpi = DeviceResolution();
-    const PageGeometry page = spooler_.Geometry(mode.deviceName, mode);
+    const PageGeometry page = Page();
 
     auto job = std::make_unique<Job>();
     if (!job->dir.isValid()) throw EPrinter("Cannot create a temporary folder for the print job");
@@ -140,9 +151,7 @@ void TPrinter::BeginDoc() {
     job->writer->setResolution(dpi.x);
     job->writer->setCreator(QStringLiteral("hoxa"));
     job->writer->setTitle(ToQString(title_));
-    const double w = page.width > 0 ? page.width : 595.0;
-    const double h = page.height > 0 ? page.height : 842.0;
-    const QPageSize size(QSizeF(w, h), QPageSize::Point, QString(), QPageSize::ExactMatch);
+    const QPageSize size(QSizeF(page.width, page.height), QPageSize::Point, QString(), QPageSize::ExactMatch);
     job->writer->setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     job->painter = std::make_unique<QPainter>();
     if (!job->painter->begin(job->writer.get()))

@@ -62,6 +62,11 @@ public:
     // LOGPIXELSX / LOGPIXELSY).  Throws EPrinter when there is no printer.
     Resolution DeviceResolution();
 
+    // The page a job on the current printer is drawn on: paper size and printable
+    // area of the current device mode, in points (A4 when the spooler gives no
+    // size).  Throws what the spooler throws for a printer it no longer knows.
+    PageGeometry Page();
+
     // Job title used by the next BeginDoc.
     void SetTitle(const std::string& title) { title_ = title; }
 

@@ -39,18 +39,26 @@ TVp_d97_Dot& Vp_d97_Dot()
     return module;
 }
 
-void PrintWaybillJob(WaybillRecord& rec, const WriteResolution& writeResolution)
+JobResolution CurrentJobResolution()
 {
     TVpPrinter& printer = VpPrinter();
     const Resolution ppi = printer.GetPixelsPerInch();
     const int scale = printer.GetScale();
-    rec.dpix = IntToStr(EffectiveResolution(ppi.x, scale));
-    rec.dpiy = IntToStr(EffectiveResolution(ppi.y, scale));
-    if (writeResolution) writeResolution(rec.dpix, rec.dpiy);
+    JobResolution r;
+    r.device = ppi;
+    r.effective.x = static_cast<std::int32_t>(EffectiveResolution(ppi.x, scale));
+    r.effective.y = static_cast<std::int32_t>(EffectiveResolution(ppi.y, scale));
+    return r;
+}
 
-    printer.BeginDoc(kWaybillJobTitle);
+void RunPrinterJob(const std::string& title, const std::function<void(QPainter&, Resolution)>& draw)
+{
+    TVpPrinter& printer = VpPrinter();
+    printer.BeginDoc(title);
     try {
-        Vp_d97_Dot().SLIP97_Prn(rec);
+        QPainter* canvas = printer.GetCanvas();
+        if (!canvas) throw EPrinter("TVpPrinter.GetCanvas: No print job is open");
+        draw(*canvas, printer.GetPixelsPerInch());
     } catch (...) {
         AbortQuietly(printer);
         throw;
@@ -66,6 +74,15 @@ void PrintWaybillJob(WaybillRecord& rec, const WriteResolution& writeResolution)
         if (open) AbortQuietly(printer);
         throw;
     }
+}
+
+void PrintWaybillJob(WaybillRecord& rec, const WriteResolution& writeResolution)
+{
+    const JobResolution r = CurrentJobResolution();
+    rec.dpix = IntToStr(r.effective.x);
+    rec.dpiy = IntToStr(r.effective.y);
+    if (writeResolution) writeResolution(rec.dpix, rec.dpiy);
+    RunPrinterJob(kWaybillJobTitle, [&rec](QPainter&, Resolution) { Vp_d97_Dot().SLIP97_Prn(rec); });
 }
 
 }  // namespace hoxa

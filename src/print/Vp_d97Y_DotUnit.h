@@ -5,8 +5,12 @@
 
 #include "print/WaybillLayout.h"
 
+#include "print/Spooler.h"
+
 #include <functional>
 #include <string>
+
+class QPainter;
 
 namespace hoxa {
 
@@ -24,15 +28,28 @@ public:
 // The single print module of the program.
 TVp_d97_Dot& Vp_d97_Dot();
 
-// Writes the effective resolution as decimal texts (Label_dpix, Label_dpiy).
-using WriteResolution = std::function<void(const std::string& dpix, const std::string& dpiy)>;
+// The current printer's dots per inch (the canvas's units) and the effective
+// resolution the layout is computed at: dots per inch * 100 / scale, a scale of 0
+// counting as 100.  Raises the printer layer's no-printer error.
+struct JobResolution {
+    Resolution device;
+    Resolution effective;
+};
+JobResolution CurrentJobResolution();
 
-// The print job on VpPrinter: effective resolution from the printer's dots per inch and scale
-// (a scale of 0 counts as 100), written through `writeResolution` and into
-// rec.dpix / rec.dpiy; BeginDoc with kWaybillJobTitle; SLIP97_Prn; EndDoc.
+// One job on VpPrinter: BeginDoc(title), draw on the job's canvas (in printer
+// dots from the printable area's top-left, `device` dots per inch), EndDoc.
 // When drawing fails the job is aborted and the error passed on; when the hand-
 // over at EndDoc fails, a job left open is aborted too, so that the next print
 // can start.
+void RunPrinterJob(const std::string& title, const std::function<void(QPainter& canvas, Resolution device)>& draw);
+
+// Writes the effective resolution as decimal texts (Label_dpix, Label_dpiy).
+using WriteResolution = std::function<void(const std::string& dpix, const std::string& dpiy)>;
+
+// The print job on VpPrinter: the effective resolution (CurrentJobResolution)
+// written through `writeResolution` and into rec.dpix / rec.dpiy, then
+// RunPrinterJob with kWaybillJobTitle drawing SLIP97_Prn.
 void PrintWaybillJob(WaybillRecord& rec, const WriteResolution& writeResolution);
 
 }  // namespace hoxa

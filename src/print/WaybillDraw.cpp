@@ -24,6 +24,9 @@ QFont WaybillFont(WaybillFace face, int points, int dpiX, int dpiY)
 {
     QFont font(ToQString(FaceName(face)));
     font.setStyleStrategy(QFont::PreferDefault);
+    // Outlines as designed, as the print server's rasteriser draws them: a
+    // screen's hinting would move and resize small glyphs by a dot or two.
+    font.setHintingPreference(QFont::PreferNoHinting);
     font.setWeight(QFont::Normal);
     font.setItalic(false);
     // Windows sizes a font in whole pixels of the device (MulDiv rounding).

@@ -15,39 +15,41 @@ constexpr long double kUnitsPerInch = 160.0L;
 // The resolution factor keeps four decimals of dots per unit as an integer.
 constexpr long double kFactorScale = 10000.0L;
 
-// One row of the layout table: position in 1/160 inch, face and size.
+// One row of the layout table: position in 1/160 inch, face and size, and the
+// caption the preview and the test sheet show where the item prints nothing.
 struct Slot {
     int number;
     int x;
     int y;
     WaybillFace face;
     int points;
+    const char* caption;
 };
 
 constexpr WaybillFace kMincho = WaybillFace::Mincho;
 constexpr WaybillFace kLucida = WaybillFace::Lucida;
 
 constexpr Slot kSlots[20] = {
-    {1, 740, 180, kLucida, 9},     // waybill date, month
-    {2, 820, 180, kLucida, 9},     // waybill date, day
-    {3, 920, 250, kLucida, 14},    // desired date, month
-    {4, 1020, 250, kLucida, 14},   // desired date, day
-    {5, 1125, 252, kLucida, 10},   // desired date, free field
-    {6, 230, 30, kLucida, 10},     // destination telephone
-    {7, 514, 30, kLucida, 8},      // destination postal code, first part
-    {8, 602, 30, kLucida, 8},      // destination postal code, second part
-    {9, 210, 90, kMincho, 10},     // destination address 1
-    {10, 210, 150, kMincho, 10},   // destination address 2
-    {11, 210, 250, kMincho, 10},   // destination name
-    {12, 720, 350, kMincho, 11},   // goods 1
-    {13, 720, 380, kMincho, 11},   // goods 2
-    {14, 720, 410, kMincho, 11},   // goods 3
-    {15, 220, 294, kLucida, 10},   // sender telephone
-    {16, 516, 294, kLucida, 8},    // sender postal code, first part
-    {17, 602, 294, kLucida, 8},    // sender postal code, second part
-    {18, 210, 335, kMincho, 10},   // sender address 1
-    {19, 210, 385, kMincho, 10},   // sender address 2
-    {20, 210, 440, kMincho, 10},   // sender name
+    {1, 740, 180, kLucida, 9, "日付(月)"},
+    {2, 820, 180, kLucida, 9, "日付(日)"},
+    {3, 920, 250, kLucida, 14, "希望日(月)"},
+    {4, 1020, 250, kLucida, 14, "希望日(日)"},
+    {5, 1125, 252, kLucida, 10, "希望日(他)"},
+    {6, 230, 30, kLucida, 10, "お届け先電話番号"},
+    {7, 514, 30, kLucida, 8, "お届け先郵便番号"},
+    {8, 602, 30, kLucida, 8, "お届け先郵便番号(下4桁)"},
+    {9, 210, 90, kMincho, 10, "お届け先おところ１"},
+    {10, 210, 150, kMincho, 10, "お届け先おところ２"},
+    {11, 210, 250, kMincho, 10, "お届け先おなまえ"},
+    {12, 720, 350, kMincho, 11, "品名１"},
+    {13, 720, 380, kMincho, 11, "品名２"},
+    {14, 720, 410, kMincho, 11, "品名３"},
+    {15, 220, 294, kLucida, 10, "ご依頼主電話番号"},
+    {16, 516, 294, kLucida, 8, "ご依頼主郵便番号"},
+    {17, 602, 294, kLucida, 8, "ご依頼主郵便番号(下4桁)"},
+    {18, 210, 335, kMincho, 10, "ご依頼主おところ１"},
+    {19, 210, 385, kMincho, 10, "ご依頼主おところ２"},
+    {20, 210, 440, kMincho, 10, "ご依頼主おなまえ"},
 };
 
 // Bytes [pos, pos + len) of s, moved to character boundaries: a character that
@@ -85,6 +87,13 @@ std::string_view FaceName(WaybillFace face) noexcept
 {
     return face == WaybillFace::Mincho ? std::string_view("ＭＳ Ｐ明朝")
                                        : std::string_view("Lucida Sans Unicode");
+}
+
+std::string_view ItemCaption(int number) noexcept
+{
+    for (const Slot& s : kSlots)
+        if (s.number == number) return s.caption;
+    return {};
 }
 
 std::int32_t RoundHalfAway(long double x) noexcept

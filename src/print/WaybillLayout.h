@@ -61,6 +61,11 @@ struct WaybillItem {
 // The font names the waybill asks for (CP932): "ＭＳ Ｐ明朝", "Lucida Sans Unicode".
 std::string_view FaceName(WaybillFace face) noexcept;
 
+// The name of item `number` (1..20) as the preview and the test sheet show it
+// where the item prints nothing: "お届け先郵便番号", "ご依頼主おなまえ" ...  Empty for
+// another number.
+std::string_view ItemCaption(int number) noexcept;
+
 // truncate(x + 0.5) for x >= 0, truncate(x - 0.5) otherwise.  Values beyond the
 // 32-bit range saturate instead of being undefined.
 std::int32_t RoundHalfAway(long double x) noexcept;

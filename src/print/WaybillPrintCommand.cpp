@@ -4,10 +4,10 @@
 
 namespace hoxa {
 
-bool RunPrintCommand(QWidget* parent, WaybillRecord rec, const WriteResolution& writeResolution)
+bool RunPrintCommand(QWidget* parent, const std::function<void()>& printNow)
 {
     if (!AskYesNo(parent, kPrintQuestion)) return false;
-    PrintWaybillJob(rec, writeResolution);
+    printNow();
     return true;
 }
 

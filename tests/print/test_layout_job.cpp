@@ -188,8 +188,8 @@ TEST_F(LayoutJob, CommandAsksThenPrintsAndWritesTheResolution)
         return true;
     });
     std::pair<std::string, std::string> written;
-    EXPECT_TRUE(RunPrintCommand(nullptr, CommandRecord(),
-                                [&](const std::string& x, const std::string& y) { written = {x, y}; }));
+    WaybillRecord rec = CommandRecord();
+    EXPECT_TRUE(RunPrintCommand(nullptr, [&] { written = Print(rec); }));
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0], "印刷しますか?");
     EXPECT_EQ(written.first, "360");
@@ -219,13 +219,14 @@ TEST_F(LayoutJob, CommandAnsweredNoOrWithBadMarginPrintsNothing)
     bool wrote = false;
     const WriteResolution note = [&](const std::string&, const std::string&) { wrote = true; };
     SetMessageBoxHook([](BoxKind, const std::string&) { return false; });
-    EXPECT_FALSE(RunPrintCommand(nullptr, CommandRecord(), note));
+    WaybillRecord rec = CommandRecord();
+    EXPECT_FALSE(RunPrintCommand(nullptr, [&] { PrintWaybillJob(rec, note); }));
     EXPECT_FALSE(wrote);
 
     WaybillRecord bad = CommandRecord();
     bad.prnTop = "1.5";
     SetMessageBoxHook([](BoxKind, const std::string&) { return true; });
-    EXPECT_THROW(RunPrintCommand(nullptr, bad, note), EConvertError);
+    EXPECT_THROW(RunPrintCommand(nullptr, [&] { PrintWaybillJob(bad, note); }), EConvertError);
     EXPECT_TRUE(spooler->jobs.empty());
     EXPECT_FALSE(Printer().Printing());
 }

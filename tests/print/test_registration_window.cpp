@@ -373,7 +373,7 @@ TEST_F(Registration, MarginDialogLookAndKeys)
     Start();
     WithMarginDialog([&](TForm_SLIP97YPrn* d) {
         EXPECT_EQ(FromQString(d->windowTitle()), "印字位置調整");
-        EXPECT_EQ(d->frameGeometry().size(), QSize(190, 160));
+        EXPECT_EQ(d->frameGeometry().size(), QSize(190, 192));
         EXPECT_EQ(d->minimumSize(), d->maximumSize()) << "fixed border";
         EXPECT_LE((d->frameGeometry().center() - form->frameGeometry().center()).manhattanLength(), 8)
             << "centred on the main window";
@@ -409,6 +409,8 @@ TEST_F(Registration, MarginDialogLookAndKeys)
         EXPECT_EQ(d->focusWidget(), LeftBox(d));
         QTest::keyClick(LeftBox(d), Qt::Key_Tab);
         EXPECT_EQ(d->focusWidget(), RegisterButton(d));
+        QTest::keyClick(RegisterButton(d), Qt::Key_Tab);
+        EXPECT_EQ(d->focusWidget(), In<QPushButton>(d, "BitBtn_TestPrint"));
         d->reject();
     });
     EXPECT_TRUE(boxes.empty());

@@ -1,0 +1,124 @@
+#include "print/CalibrationSheet.h"
+
+#include "base/Codec.h"
+#include "base/cp932.h"
+#include "print/TPrinter.h"
+#include "print/Vp_d97Y_DotUnit.h"
+#include "print/WaybillDraw.h"
+#include "print/WaybillPage.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace hoxa {
+
+namespace {
+
+// The grid's numbers and the info line.
+constexpr int kNumberPoints = 6;
+constexpr int kInfoPoints = 9;
+// The info line starts at the address column of the layout (1/160 inch).
+constexpr int kInfoColumnUnits = 210;
+
+const QColor kGridInk(190, 190, 190);
+const QColor kCrossInk(220, 0, 0);
+
+std::string MarginText(const std::string& text) { return text.empty() ? std::string("0") : text; }
+
+}  // namespace
+
+CalibrationSheet ComputeCalibrationSheet(const WaybillRecord& rec, Resolution device, const PageGeometry& geometry,
+                                         std::string_view printer, std::string_view feed, std::string_view when)
+{
+    WaybillRecord every = rec;
+    every.printDate = every.printSender = true;
+    // The preview's page gives the places and the sizes captions fit at.
+    const WaybillPage page = ComputeWaybillPage(every, device, geometry);
+
+    CalibrationSheet s;
+    s.device = device;
+    s.width = page.printable.width;
+    s.height = page.printable.height;
+    for (std::int64_t x = 0; x <= s.width; x += kGridStep) s.gridX.push_back(x);
+    for (std::int64_t y = 0; y <= s.height; y += kGridStep) s.gridY.push_back(y);
+    s.minorTick = std::max(3, device.y / 30);
+    s.majorTick = 2 * s.minorTick;
+    s.crossArm = std::max(3, device.x / 30);
+    const std::int64_t gap = s.minorTick / 2;
+    for (std::int64_t x : s.gridX) s.numbers.push_back({x, s.majorTick + gap, IntToStr(x)});
+    for (std::int64_t y : s.gridY)
+        if (y > 0) s.numbers.push_back({s.majorTick + gap, y, IntToStr(y)});
+
+    double bottom = 0;
+    for (std::size_t i = 0; i < page.items.size(); ++i) {
+        WaybillItem item = page.items[i];
+        const PageRow& row = page.rows[i];
+        if (item.text.empty()) {
+            item.text = row.caption;
+            item.points = row.captionPoints;
+        }
+        bottom = std::max(bottom, row.box.Bottom());
+        s.items.push_back(std::move(item));
+    }
+
+    const QFontMetricsF info(WaybillFont(WaybillFace::Mincho, kInfoPoints, device.x, device.y));
+    s.info.x = UnitsToDots(ResolutionFactor(StrToInt(rec.dpix)), kInfoColumnUnits, 0);
+    s.info.y = static_cast<std::int64_t>(bottom + info.height());
+    s.info.text = "プリンタ: " + std::string(printer) + "  用紙: " + std::string(feed) + "  解像度: " + rec.dpix +
+                  "x" + rec.dpiy + "dpi  余白: 上 " + MarginText(rec.prnTop) + " 左 " + MarginText(rec.prnLeft) +
+                  "  " + std::string(when);
+    return s;
+}
+
+void DrawCalibrationSheet(QPainter& canvas, const CalibrationSheet& s)
+{
+    canvas.save();
+    canvas.setBackgroundMode(Qt::TransparentMode);
+    canvas.setBrush(Qt::NoBrush);
+
+    canvas.setPen(QPen(kGridInk, 1.0));
+    for (std::int64_t x : s.gridX) canvas.drawLine(QPointF(x, 0), QPointF(x, s.height));
+    for (std::int64_t y : s.gridY) canvas.drawLine(QPointF(0, y), QPointF(s.width, y));
+
+    canvas.setPen(QPen(Qt::black, 1.0));
+    for (std::int64_t x = 0; x <= s.width; x += kTickStep)
+        canvas.drawLine(QPointF(x, 0), QPointF(x, x % kGridStep == 0 ? s.majorTick : s.minorTick));
+    for (std::int64_t y = 0; y <= s.height; y += kTickStep)
+        canvas.drawLine(QPointF(0, y), QPointF(y % kGridStep == 0 ? s.majorTick : s.minorTick, y));
+
+    const QFont numberFont = WaybillFont(WaybillFace::Lucida, kNumberPoints, s.device.x, s.device.y);
+    canvas.setFont(numberFont);
+    const qreal ascent = QFontMetricsF(numberFont).ascent();
+    for (const GridNumber& n : s.numbers)
+        canvas.drawText(QPointF(n.x, n.y + ascent), ToQString(n.text));
+
+    DrawWaybill(canvas, s.items, s.device.x, s.device.y);
+
+    canvas.setPen(QPen(kCrossInk, 1.0));
+    for (const WaybillItem& item : s.items) {
+        const QPointF at(static_cast<qreal>(item.x), static_cast<qreal>(item.y));
+        canvas.drawLine(at - QPointF(s.crossArm, 0), at + QPointF(s.crossArm, 0));
+        canvas.drawLine(at - QPointF(0, s.crossArm), at + QPointF(0, s.crossArm));
+    }
+
+    const QFont infoFont = WaybillFont(WaybillFace::Mincho, kInfoPoints, s.device.x, s.device.y);
+    canvas.setFont(infoFont);
+    canvas.setPen(Qt::black);
+    canvas.drawText(QPointF(s.info.x, s.info.y + QFontMetricsF(infoFont).ascent()), ToQString(s.info.text));
+    canvas.restore();
+}
+
+void PrintCalibrationSheet(WaybillRecord rec, std::string_view printer, std::string_view feed,
+                           std::string_view when)
+{
+    const JobResolution r = CurrentJobResolution();
+    rec.dpix = IntToStr(r.effective.x);
+    rec.dpiy = IntToStr(r.effective.y);
+    // Everything that can fail before the job: the page, the margins.
+    const CalibrationSheet sheet = ComputeCalibrationSheet(rec, r.device, Printer().Page(), printer, feed, when);
+    RunPrinterJob(kCalibrationJobTitle, [&sheet](QPainter& canvas, Resolution) { DrawCalibrationSheet(canvas, sheet); });
+}
+
+}  // namespace hoxa
