@@ -4,7 +4,8 @@ target_sources(hoxa_gui PRIVATE
   CpEdit.h CpEdit.cpp
   SingleInstance.h SingleInstance.cpp
   hoxa_dprintUnit.ui hoxa_dprintUnit.h hoxa_dprintUnit.cpp
-  hoxa_dprintUnit_printer.cpp hoxa_dprintUnit_print.cpp)
+  hoxa_dprintUnit_printer.cpp hoxa_dprintUnit_print.cpp
+  hoxa_dprintUnit_printerstate.cpp)
 
 add_executable(hoxa_Nivora hoxa_Nivora.cpp)
 target_link_libraries(hoxa_Nivora PRIVATE hoxa_gui)

@@ -63,6 +63,7 @@ int main(int argc, char** argv)
     // <<<
     // Printers added or removed while the program runs.
     hoxa::PrinterWatcher printerWatcher(&formMain);
+    formMain.WatchPrinters(printerWatcher);
 
     formMain.show();
     const int rc = app.exec();

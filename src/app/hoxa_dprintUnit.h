@@ -18,6 +18,7 @@ class QKeyEvent;
 namespace hoxa {
 
 class TCpEdit;
+class PrinterWatcher;
 
 class TForm_Main : public QWidget {
     Q_OBJECT
@@ -108,8 +109,24 @@ public:
     void BitBtn_PrnSet2Click();
 
     // printer registration
+    // The printer the current feed's registration names (its PrnName, read
+    // with the feed's section), empty when it names none; whether that printer
+    // is not among the visible printers now.
+    const std::string& RegisteredPrinter() const { return registeredPrinter_; }
+    bool RegisteredPrinterMissing();
+    // The change check saw another printer list: the feed's printer is looked
+    // up again by its registered name, and the printer, paper and bin boxes
+    // show what a print would now use.
+    void VpPrinterChange();
+    // Runs VpPrinterChange whenever `watcher` sees a change.
+    void WatchPrinters(PrinterWatcher& watcher);
 
     // printing
+    // Before a print sends anything: asks, No by default, when the registered
+    // printer is missing (the print would go to another) or the printer is
+    // stopped; raises the printer's trouble when it cannot take a job.  false
+    // (focus in Edit_G1) when the answer was No.
+    bool ConfirmPrintTarget();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -139,7 +156,12 @@ private:
     void Memo1Change();
     void ConvertHalfWidth(TCpEdit* edit);
 
+    // The printer box and the guidance for a registered printer that is missing.
+    void ShowRegisteredPrinterState();
+
     ::Ui::TForm_Main* ui_;
+    std::string registeredPrinter_;
+    std::string printerGuidance_;  // the missing-printer guidance last shown
     std::vector<FieldInfo> fields_;
     std::vector<KeyHandlers> keyMaps_;
     std::vector<QWidget*> tabOrder_;

@@ -15,7 +15,7 @@ MessageBoxHook& Hook()
     return hook;
 }
 
-bool Show(QWidget* parent, BoxKind kind, std::string_view text)
+bool Show(QWidget* parent, BoxKind kind, std::string_view text, DefaultAnswer def = DefaultAnswer::Yes)
 {
     if (Hook()) return Hook()(kind, std::string(text));
     QMessageBox box(parent);
@@ -25,7 +25,7 @@ bool Show(QWidget* parent, BoxKind kind, std::string_view text)
     if (kind == BoxKind::Question) {
         QPushButton* yes = box.addButton(ToQString("はい(&Y)"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(ToQString("いいえ(&N)"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
+        box.setDefaultButton(def == DefaultAnswer::Yes ? yes : no);
         box.setEscapeButton(no);
         box.exec();
         return box.clickedButton() == yes;
@@ -38,7 +38,10 @@ bool Show(QWidget* parent, BoxKind kind, std::string_view text)
 
 void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
 
-bool AskYesNo(QWidget* parent, std::string_view text) { return Show(parent, BoxKind::Question, text); }
+bool AskYesNo(QWidget* parent, std::string_view text, DefaultAnswer def)
+{
+    return Show(parent, BoxKind::Question, text, def);
+}
 
 void ShowNotice(QWidget* parent, std::string_view text) { Show(parent, BoxKind::Notice, text); }
 

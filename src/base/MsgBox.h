@@ -21,8 +21,12 @@ enum class BoxKind { Question, Notice, Error };
 using MessageBoxHook = std::function<bool(BoxKind kind, const std::string& text)>;
 void SetMessageBoxHook(MessageBoxHook hook);
 
-// "はい(&Y)" / "いいえ(&N)"; true only for Yes.
-bool AskYesNo(QWidget* parent, std::string_view text);
+// The button that Enter presses in a question.
+enum class DefaultAnswer { Yes, No };
+
+// "はい(&Y)" / "いいえ(&N)"; true only for Yes.  A question whose Yes sends
+// something the user may not expect has No as its default.
+bool AskYesNo(QWidget* parent, std::string_view text, DefaultAnswer def = DefaultAnswer::Yes);
 
 // One "OK" button.
 void ShowNotice(QWidget* parent, std::string_view text);

@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <set>
 #include <utility>
 
 #include "base/Codec.h"
+#include "print/PrinterMessages.h"
 #include "print/TPrinter.h"
 
 // The PPD interface is what describes paper sources and printer resolutions of
@@ -108,7 +110,9 @@ struct Dest {
 struct CupsSpooler::Impl {
     bool loaded = false;
     std::vector<Dest> dests;
-    std::map<std::string, PrinterData> cache;  // by CP932 name
+    // What was read about each printer (by CP932 name), kept until Forget.
+    std::map<std::string, PrinterData> cache;
+    PrinterData unread;  // a printer that could not be asked: not kept
 
     // Reads the destination list.  False when the server could not be asked
     // (the previous list is kept then); a server without printers is no error.
@@ -133,7 +137,6 @@ struct CupsSpooler::Impl {
         }
         cupsFreeDests(n, list);
         loaded = true;
-        cache.clear();
         return true;
     }
 
@@ -153,6 +156,17 @@ struct CupsSpooler::Impl {
     void ReadPpd(ppd_file_t* ppd, PrinterData& data);
     void ReadIpp(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterData& data);
 };
+
+// The print server's own words for a failed request.  libcups reports a
+// request that never reached the server (no connection, a local file error)
+// as an internal error or as an unavailable service with the C library's
+// text; that text is not the server's reason.
+static std::string ServerReason(ipp_status_t status, const char* text) {
+    const bool fromServer = (status >= IPP_STATUS_ERROR_BAD_REQUEST && status < IPP_STATUS_ERROR_INTERNAL) ||
+                            (status > IPP_STATUS_ERROR_INTERNAL && status <= 0x05FF &&
+                             status != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE);
+    return fromServer && text ? Utf8ToCp932(text) : std::string();
+}
 
 static int StandardPaper(const std::string& keyword) {
     const std::string base = keyword.substr(0, keyword.find('.'));
@@ -357,6 +371,8 @@ PrinterData& CupsSpooler::Impl::Data(const std::string& name) {
     if (info) cupsFreeDestInfo(info);
     if (dest) cupsFreeDests(1, dest);
     data.defaults.deviceName = name;
+    // A printer gone or a server away is asked again next time.
+    if (!dest) return unread = std::move(data);
     return cache.emplace(name, std::move(data)).first->second;
 }
 
@@ -364,6 +380,8 @@ PrinterData& CupsSpooler::Impl::Data(const std::string& name) {
 
 CupsSpooler::CupsSpooler() : d_(std::make_unique<Impl>()) {}
 CupsSpooler::~CupsSpooler() = default;
+
+void CupsSpooler::Forget() { d_->cache.clear(); }
 
 void CupsSpooler::Flush() {
     d_->loaded = false;
@@ -388,7 +406,9 @@ std::string CupsSpooler::DefaultPrinter() {
 }
 
 std::vector<std::string> CupsSpooler::EnumPorts() {
-    if (!d_->LoadDests())
+    // The ports come with the destination list: the one just read by
+    // EnumPrinters (the change check asks for both in turn) is not read again.
+    if (!d_->loaded && !d_->LoadDests())
         throw EOSError("CUPS: " + Utf8ToCp932(cupsLastErrorString()));
     std::vector<std::string> ports;
     for (const Dest& d : d_->dests) {
@@ -492,8 +512,45 @@ void CupsSpooler::SubmitJob(const std::string& printer, const std::string& title
     const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, cupsName.c_str(), pdfPath.c_str(),
                                    cupsTitle.c_str(), n, options);
     cupsFreeOptions(n, options);
-    if (job <= 0)
-        throw EPrinter("Cannot send the job to " + printer + ": " + Utf8ToCp932(cupsLastErrorString()));
+    if (job > 0) return;
+    // Say why in our words: ask the server what became of the printer.
+    const std::string said = ServerReason(cupsLastError(), cupsLastErrorString());
+    PrinterStatus status = Status(printer);
+    if (status.reason.empty()) status.reason = said;
+    const std::string trouble = PrinterTroubleMessage(printer, status);
+    throw EPrinter(trouble.empty() ? SendFailedMessage(printer, said) : trouble);
+}
+
+PrinterStatus CupsSpooler::Status(const std::string& printer) {
+    PrinterStatus status;
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", d_->CupsName(printer).c_str());
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    static const char* const wanted[] = {"printer-state", "printer-is-accepting-jobs", "printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(wanted)), nullptr, wanted);
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    if (!response) {
+        status.reachable = false;
+        return status;
+    }
+    const ipp_status_t code = ippGetStatusCode(response);
+    if (code == IPP_STATUS_ERROR_NOT_FOUND) {
+        status.known = false;
+        if (ipp_attribute_t* a = ippFindAttribute(response, "status-message", IPP_TAG_ZERO))
+            status.reason = Utf8ToCp932(ippGetString(a, 0, nullptr));
+    } else if (code < IPP_STATUS_REDIRECTION_OTHER_SITE) {  // a successful answer
+        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM))
+            status.stopped = ippGetInteger(a, 0) == IPP_PSTATE_STOPPED;
+        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN))
+            status.accepting = ippGetBoolean(a, 0) != 0;
+        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state-message", IPP_TAG_ZERO))
+            status.reason = Utf8ToCp932(ippGetString(a, 0, nullptr));
+    }
+    ippDelete(response);
+    return status;
 }
 
 int CupsSpooler::StandardPaperNumber(const std::string& name) {

@@ -5,6 +5,7 @@
 #include "base/Codec.h"
 #include "base/MsgBox.h"
 #include "base/errors.h"
+#include "print/PrinterMessages.h"
 #include "print/PrinterRegistration.h"
 #include "widgets/ObNumEdit.h"
 
@@ -115,7 +116,7 @@ void TForm_SLIP97YPrn::BitBtn_MRGNClick()
     const std::string top = ui_->ObNumEdit_TOP->Text();
     const std::string left = ui_->ObNumEdit_LEFT->Text();
     WriteFeedRegistration(WorkingDir(), feed,
-                          {MainText("ComboBox1"), MainText("Label_PrinterIndex"), top, left});
+                          {PrinterNameOfBox(MainText("ComboBox1")), MainText("Label_PrinterIndex"), top, left});
     SetMainText("Label_Prn_Top", top);
     SetMainText("Label_Prn_Left", left);
     accept();

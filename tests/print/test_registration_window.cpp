@@ -453,10 +453,17 @@ TEST_F(Registration, APrinterThatMovedInTheListIsFoundByItsName)
     EXPECT_EQ(Current("ComboBox1"), QStringLiteral("EPSON VP-D500"));
     EXPECT_EQ(Ini(), file) << "the file keeps its number until a registration";
 
-    // A printer whose name is nowhere: the stored number is used as it is.
+    // A printer whose name is nowhere: shown as missing; the stored number
+    // picks the printer a print would use, whose paper the paper box shows.
     SelectFeed(1);
     EXPECT_EQ(Label("Label_PrinterIndex"), "1");
-    EXPECT_EQ(Current("ComboBox1"), QStringLiteral("EPSON VP-D500"));
+    EXPECT_EQ(VpPrinter().GetIndex(), 1);
+    EXPECT_EQ(Current("ComboBox1"), Q("Gone (見つかりません)"));
+    EXPECT_EQ(Current("ComboBox2"), QStringLiteral("A4"));
+    EXPECT_EQ(form->Guidance(), "「Gone」が見つかりません。つなぎ直すか、セットするプリンタを登録し直してください");
+    // Registering its margins keeps the registration, never the mark.
+    answers = {true};
+    WithMarginDialog([](TForm_SLIP97YPrn* d) { RegisterButton(d)->click(); });
 
     // Registering the margins stores the number in force.
     SelectFeed(0);
