@@ -1,5 +1,9 @@
 #include "base/MsgBox.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -29,4 +33,20 @@ TEST(AppErrorBox, GuardedShowsTheErrorAndSwallowsIt)
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].first, BoxKind::Error);
     EXPECT_EQ(shown[0].second, "File not found.");
+}
+
+TEST(Question, EnterAnswersWithTheDefaultButton)
+{
+    SetMessageBoxHook(nullptr);
+    for (const auto& [def, yes] : {std::pair{DefaultAnswer::Yes, true}, std::pair{DefaultAnswer::No, false}}) {
+        QTimer press;
+        QObject::connect(&press, &QTimer::timeout, [&press] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                press.stop();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        press.start(10);
+        EXPECT_EQ(AskYesNo(nullptr, "送りますか?", def), yes);
+    }
 }

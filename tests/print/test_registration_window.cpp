@@ -7,6 +7,8 @@
 #include "base/errors.h"
 #include "layout_readback.h"
 #include "print/PrinterRegistration.h"
+#include "print/PrinterWatcher.h"
+#include "print/counting_spooler.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -461,9 +463,13 @@ TEST_F(Registration, APrinterThatMovedInTheListIsFoundByItsName)
     EXPECT_EQ(Current("ComboBox1"), Q("Gone (見つかりません)"));
     EXPECT_EQ(Current("ComboBox2"), QStringLiteral("A4"));
     EXPECT_EQ(form->Guidance(), "「Gone」が見つかりません。つなぎ直すか、セットするプリンタを登録し直してください");
-    // Registering its margins keeps the registration, never the mark.
+    // Registering its margins keeps the registration, never the mark; so
+    // does a printer registration cancelled on the printer the dialog opened on.
     answers = {true};
     WithMarginDialog([](TForm_SLIP97YPrn* d) { RegisterButton(d)->click(); });
+    AnswerSetupDialog(-1, false);
+    ClickRegisterPrinter();
+    EXPECT_EQ(Current("ComboBox1"), Q("Gone (見つかりません)"));
 
     // Registering the margins stores the number in force.
     SelectFeed(0);
@@ -490,6 +496,46 @@ TEST_F(Registration, TextTypedIntoThePrinterBoxIsNeitherShownNorStoredAsTheName)
     SelectFeed(1);
     SelectFeed(0);
     EXPECT_EQ(VpPrinter().GetIndex(), 0);
+}
+
+// ------------------------------------------------------------- reading once
+
+TEST_F(Registration, TheStartReadsTheListAndEachPrintersCapabilitiesOnce)
+{
+    // Step 10 selects the default printer (Office), step 13 the feed's (PDF).
+    ThreePrinters();
+    WriteIni(std::string(kManual) + "PrnName=PDF\r\nPrnNoIndex=0\r\n");
+    WriteSlot0();
+    auto counted = std::make_shared<test::CountingSpooler>(spooler);
+    CreateVpPrinter(counted);
+    // As the program starts: window, change check, then shown and activated.
+    form = std::make_unique<TForm_Main>();
+    PrinterWatcher watcher(form.get());
+    form->WatchPrinters(watcher);
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QApplication::processEvents();
+    EXPECT_EQ(counted->calls["EnumPrinters"], 1);
+    EXPECT_EQ(counted->calls["Papers PDF"], 1);
+    EXPECT_EQ(counted->calls["DefaultDevMode Office"], 1);
+    EXPECT_EQ(counted->MostCalls(), 1);
+    EXPECT_EQ(Current("ComboBox1"), QStringLiteral("PDF"));
+
+    // Feed changes and a print read nothing again.
+    SelectFeed(1);
+    SelectFeed(0);
+    answers = {true};
+    C<QToolButton>("SpeedButton_F11")->click();
+    ASSERT_EQ(spooler->jobs.size(), 1u);
+    counted->calls.erase("EnumPrinters");  // the print looks for a changed list
+    counted->calls.erase("EnumPorts");
+    EXPECT_EQ(counted->MostCalls(), 1);
+
+    // A changed list is a new snapshot, read once again.
+    spooler->Add("New");
+    EXPECT_TRUE(watcher.CheckNow());
+    EXPECT_EQ(counted->calls["Papers PDF"], 2);
 }
 
 // ---------------------------------------------------------- a damaged index
