@@ -1,8 +1,14 @@
 #include "app/ButtonPictures.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
+
+#include <algorithm>
 
 #include <map>
 #include <string>
@@ -121,19 +127,56 @@ QPixmap Draw(Picture picture, int size)
 
 }  // namespace
 
-QIcon DrawnPicture(Picture picture)
-{
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) icon.addPixmap(Draw(picture, size));
-    return icon;
-}
+namespace {
 
-QIcon ButtonPicture(const char* themeName, Picture fallback)
+// Draws the picture at the size asked for, when it is first asked for: no
+// icon theme is read and no size is drawn that is never shown.
+class DrawnEngine : public QIconEngine {
+public:
+    DrawnEngine(Picture picture, QString name) : picture_(picture), name_(std::move(name)) {}
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        return QSize(side, side);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
+    {
+        const int side = std::max(1, std::min(size.width(), size.height()));
+        QPixmap& pm = drawn_[{side, mode == QIcon::Disabled}];
+        if (pm.isNull()) {
+            pm = Draw(picture_, side);
+            if (mode == QIcon::Disabled) {
+                QStyleOption option;
+                option.palette = QApplication::palette();
+                pm = QApplication::style()->generatedIconPixmap(QIcon::Disabled, pm, &option);
+            }
+        }
+        return pm;
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+    QIconEngine* clone() const override { return new DrawnEngine(*this); }
+    QString iconName() override { return name_; }
+    QString key() const override { return QStringLiteral("hoxa-drawn"); }
+
+private:
+    Picture picture_;
+    QString name_;
+    std::map<std::pair<int, bool>, QPixmap> drawn_;
+};
+
+}  // namespace
+
+QIcon DrawnPicture(Picture picture) { return QIcon(new DrawnEngine(picture, QString())); }
+
+QIcon ButtonPicture(const char* name, Picture picture)
 {
     static std::map<std::string, QIcon> cache;
-    auto it = cache.find(themeName);
-    if (it == cache.end())
-        it = cache.emplace(themeName, QIcon::fromTheme(QString::fromLatin1(themeName), DrawnPicture(fallback))).first;
+    auto it = cache.find(name);
+    if (it == cache.end()) it = cache.emplace(name, QIcon(new DrawnEngine(picture, QString::fromLatin1(name)))).first;
     return it->second;
 }
 

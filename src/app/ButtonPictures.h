@@ -1,5 +1,7 @@
-// The pictures of the window's buttons when the desktop theme has none: drawn
-// here, so that they need no image plugin.
+// The pictures of the window's buttons, drawn here at the size each button
+// shows them: they need no image plugin, and no icon theme is read at start
+// (reading a desktop theme's index alone costs more than building the whole
+// window).
 #pragma once
 
 #include <QIcon>
@@ -8,8 +10,9 @@ namespace hoxa {
 
 enum class Picture { Transfer, Clear, Save, Help, Mail, Printer, Margin, AppIcon };
 
-// The theme's icon of that name, else the drawn picture; looked up and drawn once.
-QIcon ButtonPicture(const char* themeName, Picture fallback);
+// The drawn picture under the icon name `name` (the freedesktop name of what
+// it shows); each size is drawn once, when first shown.
+QIcon ButtonPicture(const char* name, Picture picture);
 
 // The drawn picture alone.
 QIcon DrawnPicture(Picture picture);

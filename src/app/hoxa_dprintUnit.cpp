@@ -373,15 +373,10 @@ void TForm_Main::FormShow()
     u.Edit_de_date1->clear();
     u.Edit_de_date2->clear();
     u.Edit_de_date3->clear();
-    // 10: a printer failure (no printer at all, a broken index) is reported,
-    // and the window is still made ready for work.
-    std::string printerError;
-    try {
-        SpeedButton_PRNSETClick();
-    } catch (const std::exception& e) {
-        printerError = e.what();
-        ShowAppError(this, printerError);
-    }
+    // 10: the printer of the stored index is not applied here: step 13 loads
+    // the feed's own printer into the same boxes before anything is shown,
+    // and reading a second printer's capabilities from the print server
+    // would only slow the start.
     // 11, 12
     u.StatusBar1->showMessage(QStringLiteral("  "));
     for (int i = 1; i <= 12; ++i) {
@@ -393,11 +388,12 @@ void TForm_Main::FormShow()
     u.SpeedButton_F2->setEnabled(true);
     u.SpeedButton_F11->setText(ToQString("印刷"));
     u.SpeedButton_F11->setEnabled(true);
-    // 13, 14
+    // 13, 14: a printer failure (no printer at all, a broken index) is
+    // reported, and the window is still made ready for work.
     try {
         ComboBox_SELChange();
     } catch (const std::exception& e) {
-        if (printerError != e.what()) ShowAppError(this, e.what());
+        ShowAppError(this, e.what());
     }
     if (u.ComboBox_SEL->currentIndex() < 0) u.ComboBox_SEL->setCurrentIndex(0);
     // 15: the first sender slot; its failure is shown and leaves the focus alone.

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <utility>
@@ -153,6 +153,9 @@ struct CupsSpooler::Impl {
     }
 
     PrinterData& Data(const std::string& name);
+    // Get-Printer-Attributes for the attributes `wanted`; null when the server
+    // did not answer.  The caller deletes the answer.
+    ipp_t* AskPrinter(const std::string& cupsName, std::initializer_list<const char*> wanted);
     void ReadPpd(ppd_file_t* ppd, PrinterData& data);
     void ReadIpp(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterData& data);
 };
@@ -342,38 +345,68 @@ PrinterData& CupsSpooler::Impl::Data(const std::string& name) {
     if (it != cache.end()) return it->second;
     PrinterData data;
     const std::string cupsName = CupsName(name);
+    const Dest* known = Find(name);
+    bool reached = false;
 
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, cupsName.c_str(), nullptr);
-    cups_dinfo_t* info = dest ? cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest) : nullptr;
-
-    bool read = false;
+    // A printer with a PPD: the PPD, marked with the queue's default options
+    // from the destination list already read, and the copies it allows.
     if (const char* file = cupsGetPPD2(CUPS_HTTP_DEFAULT, cupsName.c_str())) {
         const std::string path = file;
         ppd_file_t* ppd = ppdOpenFile(path.c_str());
         ::unlink(path.c_str());
         if (ppd) {
             ppdMarkDefaults(ppd);
-            if (dest) cupsMarkOptions(ppd, dest->num_options, dest->options);
+            if (known) {
+                cups_option_t* options = nullptr;
+                int n = 0;
+                for (const auto& [key, value] : known->options) n = cupsAddOption(key.c_str(), value.c_str(), n, &options);
+                cupsMarkOptions(ppd, n, options);
+                cupsFreeOptions(n, options);
+            }
             ReadPpd(ppd, data);
             ppdClose(ppd);
-            read = true;
+            reached = true;
+            if (ipp_t* answer = AskPrinter(cupsName, {"copies-supported"})) {
+                if (ipp_attribute_t* a = ippFindAttribute(answer, "copies-supported", IPP_TAG_RANGE)) {
+                    int upper = 0;
+                    ippGetRange(a, 0, &upper);
+                    data.maxCopies = upper;
+                }
+                ippDelete(answer);
+            }
         }
     }
-    if (!read && dest && info) ReadIpp(CUPS_HTTP_DEFAULT, dest, info, data);
-
-    if (dest && info) {
-        if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "copies")) {
-            int upper = 0;
-            ippGetRange(a, 0, &upper);
-            data.maxCopies = upper;
+    // Without a PPD: what the printer says over IPP.
+    if (!reached) {
+        cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, cupsName.c_str(), nullptr);
+        cups_dinfo_t* info = dest ? cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest) : nullptr;
+        if (dest && info) {
+            ReadIpp(CUPS_HTTP_DEFAULT, dest, info, data);
+            if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "copies")) {
+                int upper = 0;
+                ippGetRange(a, 0, &upper);
+                data.maxCopies = upper;
+            }
         }
+        reached = dest != nullptr;
+        if (info) cupsFreeDestInfo(info);
+        if (dest) cupsFreeDests(1, dest);
     }
-    if (info) cupsFreeDestInfo(info);
-    if (dest) cupsFreeDests(1, dest);
     data.defaults.deviceName = name;
     // A printer gone or a server away is asked again next time.
-    if (!dest) return unread = std::move(data);
+    if (!reached) return unread = std::move(data);
     return cache.emplace(name, std::move(data)).first->second;
+}
+
+ipp_t* CupsSpooler::Impl::AskPrinter(const std::string& cupsName, std::initializer_list<const char*> wanted) {
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", cupsName.c_str());
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(wanted.size()), nullptr, wanted.begin());
+    return cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
 }
 
 // ---------------------------------------------------------------------------
@@ -523,15 +556,8 @@ void CupsSpooler::SubmitJob(const std::string& printer, const std::string& title
 
 PrinterStatus CupsSpooler::Status(const std::string& printer) {
     PrinterStatus status;
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
-                     "/printers/%s", d_->CupsName(printer).c_str());
-    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    static const char* const wanted[] = {"printer-state", "printer-is-accepting-jobs", "printer-state-message"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                  static_cast<int>(std::size(wanted)), nullptr, wanted);
-    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ipp_t* response = d_->AskPrinter(d_->CupsName(printer),
+                                     {"printer-state", "printer-is-accepting-jobs", "printer-state-message"});
     if (!response) {
         status.reachable = false;
         return status;

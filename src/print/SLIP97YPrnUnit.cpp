@@ -30,8 +30,7 @@ void SetPixelFont(QWidget* w, int px)
     w->setFont(f);
 }
 
-// A sheet with a cross-hair: the picture of the register button when the
-// desktop theme has no save icon.
+// A sheet with a cross-hair: the picture of the register button.
 QIcon DrawnMarginIcon()
 {
     QPixmap pm(16, 16);
@@ -68,7 +67,7 @@ TForm_SLIP97YPrn::TForm_SLIP97YPrn(QWidget* mainWindow)
     SetPixelFont(ui_->BitBtn_MRGN, 12);
     ui_->ObNumEdit_TOP->SetErrorBeep(false);
     ui_->ObNumEdit_LEFT->SetErrorBeep(false);
-    ui_->BitBtn_MRGN->setIcon(QIcon::fromTheme(QStringLiteral("document-save"), DrawnMarginIcon()));
+    ui_->BitBtn_MRGN->setIcon(DrawnMarginIcon());  // no icon theme read at start
 
     connect(ui_->ObNumEdit_TOP, &TObNumEdit::keyDown, this, &TForm_SLIP97YPrn::ObNumEdit_TOPKeyDown);
     connect(ui_->ObNumEdit_LEFT, &TObNumEdit::keyDown, this, &TForm_SLIP97YPrn::ObNumEdit_LEFTKeyDown);

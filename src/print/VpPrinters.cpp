@@ -97,9 +97,13 @@ int TVpPrinter::GetIndex() {
         throw EVpPrinterIllegalIndex("TVpPrinter.GetIndex: Printers.PrinterIndex is Illegal");
     int result = -1;
     {
-        OpenPrinter open;
+        // Only the name is needed: the device mode is not loaded for it (that
+        // would read the printer's capabilities from the spooler).
+        std::string device, driver, port;
+        DevModeHandle mode;
+        Printer().GetPrinter(device, driver, port, mode);
         for (std::uint32_t i = 0; i < snapshot_->Count(); ++i) {
-            if (snapshot_->GetName(i) == open.device) {
+            if (snapshot_->GetName(i) == device) {
                 result = static_cast<int>(i);
                 break;
             }
