@@ -2,12 +2,14 @@
 
 #include <cups/cups.h>
 #include <cups/ppd.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <QString>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <map>
@@ -116,28 +118,110 @@ struct CupsSpooler::Impl {
 
     // Reads the destination list.  False when the server could not be asked
     // (the previous list is kept then); a server without printers is no error.
+    //
+    // One CUPS-Get-Printers request for the few attributes used here (the
+    // list libcups builds asks for every default of every printer and costs
+    // several times more to read), then the default printer and the options
+    // the user keeps in lpoptions, as libcups applies them: LPDEST or PRINTER,
+    // else a Default line of lpoptions, else the server's default.
     bool LoadDests() {
-        cups_dest_t* list = nullptr;
-        const int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &list);
-        if (n == 0 && cupsLastError() >= IPP_STATUS_ERROR_INTERNAL) {
-            cupsFreeDests(n, list);
+        ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+        static const char* const wanted[] = {
+            "printer-name", "printer-type", "device-uri", "printer-info", "printer-location",
+            "printer-make-and-model", "printer-state", "printer-is-accepting-jobs"};
+        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                      static_cast<int>(std::size(wanted)), nullptr, wanted);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+        ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+        const ipp_status_t status = response ? ippGetStatusCode(response) : cupsLastError();
+        if (!response || (status >= IPP_STATUS_REDIRECTION_OTHER_SITE && status != IPP_STATUS_ERROR_NOT_FOUND)) {
+            ippDelete(response);
             if (!loaded) dests.clear();
             return false;
         }
-        dests.clear();
-        for (int i = 0; i < n; ++i) {
-            if (list[i].instance) continue;  // lpoptions instances are not printers
-            Dest d;
-            d.cupsName = list[i].name;
-            d.name = Utf8ToCp932(list[i].name);
-            d.isDefault = list[i].is_default != 0;
-            for (int j = 0; j < list[i].num_options; ++j)
-                d.options[list[i].options[j].name] = list[i].options[j].value;
-            dests.push_back(std::move(d));
+        std::vector<Dest> list;
+        Dest d;
+        auto take = [&] {
+            if (!d.cupsName.empty()) list.push_back(std::move(d));
+            d = Dest{};
+        };
+        for (ipp_attribute_t* a = ippFirstAttribute(response); a; a = ippNextAttribute(response)) {
+            const char* name = ippGetName(a);
+            if (!name) {  // the end of one printer's group
+                take();
+                continue;
+            }
+            if (ippGetGroupTag(a) != IPP_TAG_PRINTER) continue;
+            char value[1024];
+            if (std::strcmp(name, "printer-name") == 0) {
+                d.cupsName = ippGetString(a, 0, nullptr) ? ippGetString(a, 0, nullptr) : "";
+                d.name = Utf8ToCp932(d.cupsName.c_str());
+            } else if (std::strcmp(name, "printer-type") == 0) {
+                d.isDefault = (ippGetInteger(a, 0) & CUPS_PRINTER_DEFAULT) != 0;
+            } else if (std::strcmp(name, "printer-state") == 0) {
+                d.options[name] = std::to_string(ippGetInteger(a, 0));
+            } else if (std::strcmp(name, "printer-is-accepting-jobs") == 0) {
+                d.options[name] = ippGetBoolean(a, 0) ? "true" : "false";
+            } else {
+                ippAttributeString(a, value, sizeof value);
+                d.options[name] = value;
+            }
         }
-        cupsFreeDests(n, list);
+        take();
+        ippDelete(response);
+        std::sort(list.begin(), list.end(),
+                  [](const Dest& a, const Dest& b) { return strcasecmp(a.cupsName.c_str(), b.cupsName.c_str()) < 0; });
+        ApplyUserDefaults(list);
+        dests = std::move(list);
         loaded = true;
         return true;
+    }
+
+    // LPDEST / PRINTER, then the lpoptions files (system, then the user's):
+    // "Dest name opt=value ..." adds options, "Default name ..." also makes
+    // the printer the default.  Lines for instances (name/instance) are not
+    // printers of their own and are left out.
+    static void ApplyUserDefaults(std::vector<Dest>& list) {
+        std::string chosen;
+        for (const char* var : {"LPDEST", "PRINTER"}) {
+            const char* v = std::getenv(var);
+            if (v && *v && std::strcmp(v, "lp") != 0) {
+                chosen = v;
+                break;
+            }
+        }
+        const bool fromEnvironment = !chosen.empty();
+        std::vector<std::string> files;
+        const char* root = std::getenv("CUPS_SERVERROOT");
+        files.push_back(std::string(root && *root ? root : "/etc/cups") + "/lpoptions");
+        if (const char* home = std::getenv("HOME"); home && *home) files.push_back(std::string(home) + "/.cups/lpoptions");
+        for (const std::string& file : files) {
+            cups_file_t* f = cupsFileOpen(file.c_str(), "r");
+            if (!f) continue;
+            char line[8192];
+            int number = 0;
+            char* rest = nullptr;
+            while (cupsFileGetConf(f, line, sizeof line, &rest, &number)) {
+                const bool isDefault = strcasecmp(line, "Default") == 0;
+                if ((!isDefault && strcasecmp(line, "Dest") != 0) || !rest) continue;
+                std::string dest(rest);
+                const std::size_t end = dest.find_first_of(" \t");
+                const std::string options = end == std::string::npos ? std::string() : dest.substr(end + 1);
+                dest = dest.substr(0, end);
+                if (dest.find('/') != std::string::npos) continue;
+                auto it = std::find_if(list.begin(), list.end(), [&](const Dest& d) { return d.cupsName == dest; });
+                if (it == list.end()) continue;
+                if (isDefault && !fromEnvironment) chosen = dest;
+                cups_option_t* parsed = nullptr;
+                const int n = cupsParseOptions(options.c_str(), 0, &parsed);
+                for (int i = 0; i < n; ++i) it->options[parsed[i].name] = parsed[i].value;
+                cupsFreeOptions(n, parsed);
+            }
+            cupsFileClose(f);
+        }
+        if (chosen.empty()) return;
+        if (std::none_of(list.begin(), list.end(), [&](const Dest& d) { return d.cupsName == chosen; })) return;
+        for (Dest& d : list) d.isDefault = d.cupsName == chosen;
     }
 
     const Dest* Find(const std::string& name) {

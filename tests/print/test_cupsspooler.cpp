@@ -285,6 +285,24 @@ TEST_F(CupsTest, QueueWithoutDriverHasNoPaperOrSourceList) {
     EXPECT_GT(job.id, 0);
 }
 
+TEST_F(CupsTest, TheUsersLpoptionsChooseTheDefaultAndTheDefaultSource) {
+    const std::string dir = Env("HOME") + "/.cups";
+    ASSERT_EQ(std::system(("mkdir -p " + dir).c_str()), 0);
+    {
+        QFile f(QString::fromStdString(dir + "/lpoptions"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(("Dest " + pdfQueue + "/draft Resolution=60dpi\nDefault " + dotQueue + " InputSlot=Manual\n").c_str());
+    }
+    CupsSpooler cups;
+    EXPECT_EQ(cups.DefaultPrinter(), dotQueue);
+    EXPECT_EQ(cups.DefaultDevMode(dotQueue).defaultSource, DMBIN_MANUAL);
+    EXPECT_EQ(cups.EnumPrinters().size(), 2u) << "an instance is no printer of its own";
+    std::remove((dir + "/lpoptions").c_str());
+    CupsSpooler plain;
+    EXPECT_EQ(plain.DefaultPrinter(), pdfQueue);
+    EXPECT_NE(plain.DefaultDevMode(dotQueue).defaultSource, DMBIN_MANUAL);
+}
+
 TEST_F(CupsTest, JobsThePrinterCannotTakeAreRefusedInOurWords) {
     const std::string pdf = out + "/../refused.pdf";
     {
