@@ -104,6 +104,7 @@ struct Dest {
     std::string cupsName;  // UTF-8
     std::string name;      // CP932
     bool isDefault = false;
+    int maxCopies = 0;     // upper bound of copies-supported, 0 when not said
     std::map<std::string, std::string> options;
 };
 
@@ -128,7 +129,7 @@ struct CupsSpooler::Impl {
         ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
         static const char* const wanted[] = {
             "printer-name", "printer-type", "device-uri", "printer-info", "printer-location",
-            "printer-make-and-model", "printer-state", "printer-is-accepting-jobs"};
+            "printer-make-and-model", "printer-state", "printer-is-accepting-jobs", "copies-supported"};
         ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                       static_cast<int>(std::size(wanted)), nullptr, wanted);
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
@@ -158,6 +159,8 @@ struct CupsSpooler::Impl {
                 d.name = Utf8ToCp932(d.cupsName.c_str());
             } else if (std::strcmp(name, "printer-type") == 0) {
                 d.isDefault = (ippGetInteger(a, 0) & CUPS_PRINTER_DEFAULT) != 0;
+            } else if (std::strcmp(name, "copies-supported") == 0) {
+                ippGetRange(a, 0, &d.maxCopies);
             } else if (std::strcmp(name, "printer-state") == 0) {
                 d.options[name] = std::to_string(ippGetInteger(a, 0));
             } else if (std::strcmp(name, "printer-is-accepting-jobs") == 0) {
@@ -450,14 +453,7 @@ PrinterData& CupsSpooler::Impl::Data(const std::string& name) {
             ReadPpd(ppd, data);
             ppdClose(ppd);
             reached = true;
-            if (ipp_t* answer = AskPrinter(cupsName, {"copies-supported"})) {
-                if (ipp_attribute_t* a = ippFindAttribute(answer, "copies-supported", IPP_TAG_RANGE)) {
-                    int upper = 0;
-                    ippGetRange(a, 0, &upper);
-                    data.maxCopies = upper;
-                }
-                ippDelete(answer);
-            }
+            data.maxCopies = known ? known->maxCopies : 0;
         }
     }
     // Without a PPD: what the printer says over IPP.
