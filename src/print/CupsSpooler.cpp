@@ -153,7 +153,6 @@ struct CupsSpooler::Impl {
                 continue;
             }
             if (ippGetGroupTag(a) != IPP_TAG_PRINTER) continue;
-            char value[1024];
             if (std::strcmp(name, "printer-name") == 0) {
                 d.cupsName = ippGetString(a, 0, nullptr) ? ippGetString(a, 0, nullptr) : "";
                 d.name = Utf8ToCp932(d.cupsName.c_str());
@@ -165,8 +164,7 @@ struct CupsSpooler::Impl {
                 d.options[name] = std::to_string(ippGetInteger(a, 0));
             } else if (std::strcmp(name, "printer-is-accepting-jobs") == 0) {
                 d.options[name] = ippGetBoolean(a, 0) ? "true" : "false";
-            } else {
-                ippAttributeString(a, value, sizeof value);
+            } else if (const char* value = ippGetString(a, 0, nullptr)) {
                 d.options[name] = value;
             }
         }
