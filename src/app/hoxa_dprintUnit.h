@@ -109,10 +109,8 @@ public:
     void BitBtn_PrnSet2Click();
 
     // printer registration
-    // The printer the current feed's registration names (its PrnName, read
-    // with the feed's section), empty when it names none; whether that printer
-    // is not among the visible printers now.
-    const std::string& RegisteredPrinter() const { return registeredPrinter_; }
+    // Whether the printer the current feed's registration names (its PrnName,
+    // read with the feed's section) is not among the visible printers now.
     bool RegisteredPrinterMissing();
     // The change check saw another printer list: the feed's printer is looked
     // up again by its registered name, and the printer, paper and bin boxes
@@ -160,7 +158,7 @@ private:
     void ShowRegisteredPrinterState();
 
     ::Ui::TForm_Main* ui_;
-    std::string registeredPrinter_;
+    std::string registeredPrinter_;  // PrnName of the current feed, trimmed; empty: none
     std::string printerGuidance_;  // the missing-printer guidance last shown
     std::vector<FieldInfo> fields_;
     std::vector<KeyHandlers> keyMaps_;
