@@ -36,7 +36,7 @@ command -v Xvfb >/dev/null || { echo "startup_process: no Xvfb" >&2; exit 1; }
 work=$(mktemp -d /tmp/hoxa-startup.XXXXXX)
 xvfb=
 finish() {
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
     case "$work" in /tmp/hoxa-startup.*) rm -rf "$work" ;; esac
 }
 trap finish EXIT
