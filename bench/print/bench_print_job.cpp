@@ -35,6 +35,8 @@ public:
     DevMode DefaultDevMode(const std::string& p) override { return cups.DefaultDevMode(p); }
     PrinterDetails Details(const std::string& p) override { return cups.Details(p); }
     PageGeometry Geometry(const std::string& p, const DevMode& m) override { return cups.Geometry(p, m); }
+    PrinterStatus Status(const std::string& p) override { return cups.Status(p); }
+    void Forget() override { cups.Forget(); }
     void SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
                    const DevMode& mode) override
     {

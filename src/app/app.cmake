@@ -5,7 +5,8 @@ target_sources(hoxa_gui PRIVATE
   hoxa_dprintUnit.ui hoxa_dprintUnit.h hoxa_dprintUnit.cpp
   hoxa_dprintUnit_look.cpp hoxa_dprintUnit_keys.cpp hoxa_dprintUnit_fields.cpp
   hoxa_dprintUnit_sender.cpp hoxa_dprintUnit_transfer.cpp
-  hoxa_dprintUnit_printer.cpp hoxa_dprintUnit_print.cpp hoxa_dprintUnit_check.cpp)
+  hoxa_dprintUnit_printer.cpp hoxa_dprintUnit_print.cpp hoxa_dprintUnit_check.cpp
+  hoxa_dprintUnit_printerstate.cpp)
 # The button pictures, used when the desktop theme has none.
 qt_add_resources(hoxa_gui "app_pictures" PREFIX "/app" BASE res/pictures FILES
   res/pictures/transfer.png res/pictures/transfer@2x.png res/pictures/clear.png res/pictures/clear@2x.png

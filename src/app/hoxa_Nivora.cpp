@@ -60,6 +60,7 @@ int main(int argc, char** argv)
     hoxa::Vp_d97_Dot();
     // Printers added or removed while the program runs.
     hoxa::PrinterWatcher printerWatcher(&formMain);
+    formMain.WatchPrinters(printerWatcher);
 
     formMain.show();
     const int rc = app.exec();

@@ -158,6 +158,9 @@ void TForm_Main::showEvent(QShowEvent* e)
         move(frame.topLeft());
     }
     Guarded(this, [this] { FormShow(); });
+    // Entering the first field has just replaced the guidance: a missing
+    // registered printer is worth more than that field's hint.
+    if (!printerGuidance_.empty()) SetGuidance(printerGuidance_);
 }
 
 void TForm_Main::closeEvent(QCloseEvent* e)

@@ -34,6 +34,7 @@ class QKeyEvent;
 namespace hoxa {
 
 class TCpEdit;
+class PrinterWatcher;
 
 class TForm_Main : public QWidget, private MarginDialogHost {
     Q_OBJECT
@@ -143,6 +144,24 @@ public:
     void Edit_MyZipEdited();
     void PostalFill(TCpEdit* zipField, TCpEdit* addressField);
 
+    // Printer state.
+    // Whether the printer the current feed's registration names (its PrnName,
+    // read with the feed's section) is not among the visible printers now.
+    bool RegisteredPrinterMissing();
+    // The change check saw another printer list: the feed's printer is looked
+    // up again by its registered name, and the printer, paper and bin boxes
+    // show what a print would now use.
+    void VpPrinterChange();
+    // Runs VpPrinterChange whenever `watcher` sees a change.
+    void WatchPrinters(PrinterWatcher& watcher);
+
+    // Printing.
+    // Before a print sends anything: asks, No by default, when the registered
+    // printer is missing (the print would go to another) or the printer is
+    // stopped; raises the printer's trouble when it cannot take a job.  false
+    // (focus in Edit_G1) when the answer was No.
+    bool ConfirmPrintTarget();
+
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -187,7 +206,12 @@ private:
     void SetupCheckMarks();
     void ShowCheckMark(DestField field);
 
+    // The printer box and the guidance for a registered printer that is missing.
+    void ShowRegisteredPrinterState();
+
     ::Ui::TForm_Main* ui_;
+    std::string registeredPrinter_;  // PrnName of the current feed, trimmed; empty: none
+    std::string printerGuidance_;  // the missing-printer guidance last shown
     std::vector<FieldInfo> fields_;
     std::vector<KeyHandlers> keyMaps_;
     std::vector<QWidget*> tabOrder_;
@@ -199,7 +223,7 @@ private:
     ZipAddressLookup zipLookup_;
 };
 
-// The program's icon: the desktop theme's, else our own picture.
+// The program's window icon.
 QIcon ApplicationIcon();
 
 // The maker's web page and the support mail link the two buttons open.

@@ -89,7 +89,7 @@ void TForm_Main::ClearCheckMarks()
 bool TForm_Main::ConfirmMarkedFields()
 {
     if (!checkMarks_.AnyMarked()) return true;
-    if (AskYesNoDefaultNo(this, kMarkedQuestion)) return true;
+    if (AskYesNo(this, kMarkedQuestion, DefaultAnswer::No)) return true;
     // No: the first marked field, in the order of the window, with its reason.
     const auto edits = DestinationEdits(*ui_);
     for (std::size_t f = 0; f < kDestFields; ++f) {

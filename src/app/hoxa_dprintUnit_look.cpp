@@ -11,8 +11,6 @@
 #include <QIcon>
 #include <QLineEdit>
 
-#include <map>
-#include <string>
 
 namespace hoxa {
 
@@ -27,16 +25,11 @@ void SetPixelSize(QWidget* w, int px)
     w->setFont(f);
 }
 
-// The desktop theme's icon of that name, else our own picture; each looked up once.
-QIcon ButtonPicture(const char* themeName, const char* picture)
+// One of our own button pictures.  The desktop's icon theme is not asked: reading
+// its index would slow the start for a handful of pictures.
+QIcon ButtonPicture(const char* picture)
 {
-    static std::map<std::string, QIcon> cache;
-    auto it = cache.find(themeName);
-    if (it == cache.end()) {
-        const QIcon own(QStringLiteral(":/app/%1.png").arg(QLatin1String(picture)));
-        it = cache.emplace(themeName, QIcon::fromTheme(QString::fromLatin1(themeName), own)).first;
-    }
-    return it->second;
+    return QIcon(QStringLiteral(":/app/%1.png").arg(QLatin1String(picture)));
 }
 
 }  // namespace
@@ -118,26 +111,20 @@ void TForm_Main::SetupPictures()
     auto& u = *ui_;
     struct Picture {
         QToolButton* button;
-        const char* themeName;
-        const char* own;
+        const char* name;
         int size;  // 0: the button's own icon size
     };
     const Picture pictures[] = {
-        {u.BitBtn_1, "go-down", "transfer", 32},
-        {u.BitBtn_MemoCLS, "edit-clear", "clear", 0},
-        {u.BitBtn_CLS, "edit-clear", "clear", 28},
-        {u.BitBtn_My, "document-save", "save", 28},
-        {u.BitBtn_WebHelp, "help-browser", "help", 28},
-        {u.BitBtn_SendMail, "mail-message-new", "mail", 14},
-        {u.BitBtn_PrnSet, "printer", "printer", 0},
-        {u.BitBtn_PrnSet2, "transform-move", "margin", 0},
+        {u.BitBtn_1, "transfer", 32},     {u.BitBtn_MemoCLS, "clear", 0},  {u.BitBtn_CLS, "clear", 28},
+        {u.BitBtn_My, "save", 28},        {u.BitBtn_WebHelp, "help", 28},  {u.BitBtn_SendMail, "mail", 14},
+        {u.BitBtn_PrnSet, "printer", 0},  {u.BitBtn_PrnSet2, "margin", 0},
     };
     for (const Picture& p : pictures) {
-        p.button->setIcon(ButtonPicture(p.themeName, p.own));
+        p.button->setIcon(ButtonPicture(p.name));
         if (p.size > 0) p.button->setIconSize(QSize(p.size, p.size));
     }
 }
 
-QIcon ApplicationIcon() { return ButtonPicture("hoxa-nivora", "hoxa-nivora"); }
+QIcon ApplicationIcon() { return ButtonPicture("hoxa-nivora"); }
 
 }  // namespace hoxa

@@ -45,12 +45,14 @@ WaybillRecord TForm_Main::CurrentWaybill() const
 }
 
 // F11 / "印刷": while fields marked by the check after a transfer remain, asks
-// first whether to print anyway (No focuses the first of them).  Then asks
+// first whether to print anyway (No focuses the first of them); a missing
+// registered printer or a stopped one is asked about next.  Then asks
 // "印刷しますか?"; No puts the focus into Edit_G1, Yes prints.  Errors reach the
 // error box through the caller's guard.
 void TForm_Main::SpeedButton_F11Click()
 {
     if (!ConfirmMarkedFields()) return;
+    if (!ConfirmPrintTarget()) return;
     if (!RunPrintCommand(this, [this] { PrintWaybillNow(); })) ui_->Edit_G1->setFocus(Qt::OtherFocusReason);
 }
 
@@ -67,9 +69,12 @@ void TForm_Main::PrintWaybillNow()
 
 // F10 / "プレビュー": the page the print would draw now.  What would stop the print
 // before it draws (no printer, a printer gone, a margin that is no integer) is
-// raised here, before the window opens.  The window's size is kept for next time.
+// raised here, and a missing registered printer or a stopped one asked about,
+// before the window opens, so that its 印刷 prints without asking again.  The
+// window's size is kept for next time.
 void TForm_Main::SpeedButton_F10Click()
 {
+    if (!ConfirmPrintTarget()) return;
     const WaybillPage page = PreviewOfPrint(CurrentWaybill());
     const PreviewSize stored = LoadPreviewSize(WorkingDir());
     TForm_WaybillPreview preview(this, page, [this] { PrintWaybillNow(); }, QSize(stored.width, stored.height));

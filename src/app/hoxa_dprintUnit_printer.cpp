@@ -6,6 +6,7 @@
 
 #include "base/Codec.h"
 #include "base/cp932.h"
+#include "print/PrinterMessages.h"
 #include "print/PrinterRegistration.h"
 #include "print/SLIP97YPrnUnit.h"
 #include "print/VpPrinterDialogs.h"
@@ -26,11 +27,11 @@ void FillBox(QComboBox* box, const std::vector<std::string>& items)
 
 std::string Text(const QLabel* label) { return FromQString(label->text()); }
 
-// Reads the feed's section into the printer index and margin labels.  When the
-// stored index no longer names the printer stored by name, but that printer is
-// still installed, its present index is used (the file keeps the old number
-// until the next registration).
-void LoadFeedRegistration(TForm_Main& w, const std::string& feed)
+// Reads the feed's section into the printer index and margin labels and
+// returns it.  When the stored index no longer names the printer stored by
+// name, but that printer is still installed, its present index is used (the
+// file keeps the old number until the next registration).
+FeedRegistration LoadFeedRegistration(TForm_Main& w, const std::string& feed)
 {
     auto& u = *w.ui();
     const FeedRegistration r = ReadFeedRegistration(w.WorkingDir(), feed);
@@ -46,6 +47,7 @@ void LoadFeedRegistration(TForm_Main& w, const std::string& feed)
     u.Label_PrinterIndex->setText(ToQString(index));
     u.Label_Prn_Top->setText(ToQString(r.top));
     u.Label_Prn_Left->setText(ToQString(r.left));
+    return r;
 }
 
 }  // namespace
@@ -59,12 +61,14 @@ void TForm_Main::SpeedButton_PRNSETClick()
     try {
         vp.SetIndex(n);
     } catch (const EVPPrinterRangeError&) {
+        // The number names no printer now: the first one is used, and the
+        // boxes show it, as they show whatever a print would use.
         vp.SetIndex(0);
-        return;
     }
     try {
         FillBox(u.ComboBox1, vp.GetPrinterNames());
         u.ComboBox1->setCurrentIndex(vp.GetIndex());
+        ShowRegisteredPrinterState();
     } catch (const EVpPrinter&) {
         u.ComboBox1->setEnabled(false);
         return;
@@ -87,7 +91,7 @@ void TForm_Main::SpeedButton_PRNSETClick()
 
 void TForm_Main::SpeedButton_PrnIdGetClick()
 {
-    LoadFeedRegistration(*this, FeedName());
+    registeredPrinter_ = Trim(LoadFeedRegistration(*this, FeedName()).prnName);
     SpeedButton_PRNSETClick();
 }
 
@@ -101,7 +105,7 @@ void TForm_Main::BitBtn_PrnSetClick()
     auto& u = *ui_;
     // 1: the feed's registration.  An index that is no integer is taken as 0
     // here, so that registering repairs a damaged file.
-    LoadFeedRegistration(*this, FeedName());
+    registeredPrinter_ = Trim(LoadFeedRegistration(*this, FeedName()).prnName);
     std::int32_t stored = 0;
     if (!TryStrToInt(Text(u.Label_PrinterIndex), stored)) u.Label_PrinterIndex->setText(QStringLiteral("0"));
     SpeedButton_PRNSETClick();
@@ -117,8 +121,18 @@ void TForm_Main::BitBtn_PrnSetClick()
         dialog = new TVpPrinterSetupDialog(this);
         dialog->setObjectName(QStringLiteral("VpPrinterSetupDialog1"));
     }
-    dialog->Execute();
-    u.Label_PrinterIndex->setText(ToQString(IntToStr(vp.GetIndex())));
+    const bool chosen = dialog->Execute();
+    // A registered printer that is only missing stays registered when the
+    // dialog is cancelled: the printer it opened on was not chosen.
+    if (!chosen && RegisteredPrinterMissing()) {
+        SpeedButton_PRNSETClick();
+        return;
+    }
+    const int index = vp.GetIndex();
+    u.Label_PrinterIndex->setText(ToQString(IntToStr(index)));
+    const std::vector<std::string>& names = vp.GetPrinterNames();
+    if (index >= 0 && static_cast<std::size_t>(index) < names.size())
+        registeredPrinter_ = Trim(names[static_cast<std::size_t>(index)]);
 
     // 5, 6
     const std::string feed = FeedName();
@@ -140,7 +154,8 @@ void TForm_Main::BitBtn_PrnSet2Click()
 // The section name: the text of the selected paper feed.
 std::string TForm_Main::FeedName() const { return FromQString(ui_->ComboBox_SEL->currentText()); }
 
-std::string TForm_Main::PrinterName() const { return FromQString(ui_->ComboBox1->currentText()); }
+// The printer box's text without the mark of a missing printer.
+std::string TForm_Main::PrinterName() const { return PrinterNameOfBox(FromQString(ui_->ComboBox1->currentText())); }
 
 std::string TForm_Main::PrinterIndexText() const { return Text(ui_->Label_PrinterIndex); }
 

@@ -38,11 +38,9 @@ bool Show(QWidget* parent, BoxKind kind, std::string_view text)
 
 void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
 
-bool AskYesNo(QWidget* parent, std::string_view text) { return Show(parent, BoxKind::Question, text); }
-
-bool AskYesNoDefaultNo(QWidget* parent, std::string_view text)
+bool AskYesNo(QWidget* parent, std::string_view text, DefaultAnswer def)
 {
-    return Show(parent, BoxKind::QuestionDefaultNo, text);
+    return Show(parent, def == DefaultAnswer::Yes ? BoxKind::Question : BoxKind::QuestionDefaultNo, text);
 }
 
 void ShowNotice(QWidget* parent, std::string_view text) { Show(parent, BoxKind::Notice, text); }

@@ -22,11 +22,13 @@ enum class BoxKind { Question, QuestionDefaultNo, Notice, Error };
 using MessageBoxHook = std::function<bool(BoxKind kind, const std::string& text)>;
 void SetMessageBoxHook(MessageBoxHook hook);
 
-// "はい(&Y)" / "いいえ(&N)"; true only for Yes.  Enter answers Yes, Esc No.
-bool AskYesNo(QWidget* parent, std::string_view text);
-// The same question for a step the user should think twice about: Enter and
-// Esc answer No.
-bool AskYesNoDefaultNo(QWidget* parent, std::string_view text);
+// The button that Enter presses in a question.
+enum class DefaultAnswer { Yes, No };
+
+// "はい(&Y)" / "いいえ(&N)"; true only for Yes; Esc answers No.  A question whose
+// Yes sends something the user may not expect has No as its default (its hook
+// kind is QuestionDefaultNo).
+bool AskYesNo(QWidget* parent, std::string_view text, DefaultAnswer def = DefaultAnswer::Yes);
 
 // One "OK" button.
 void ShowNotice(QWidget* parent, std::string_view text);

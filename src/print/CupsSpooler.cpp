@@ -2,18 +2,22 @@
 
 #include <cups/cups.h>
 #include <cups/ppd.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <QString>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <utility>
 
 #include "base/Codec.h"
+#include "print/PrinterMessages.h"
 #include "print/TPrinter.h"
 
 // The PPD interface is what describes paper sources and printer resolutions of
@@ -100,6 +104,7 @@ struct Dest {
     std::string cupsName;  // UTF-8
     std::string name;      // CP932
     bool isDefault = false;
+    int maxCopies = 0;     // upper bound of copies-supported, 0 when not said
     std::map<std::string, std::string> options;
 };
 
@@ -108,33 +113,116 @@ struct Dest {
 struct CupsSpooler::Impl {
     bool loaded = false;
     std::vector<Dest> dests;
-    std::map<std::string, PrinterData> cache;  // by CP932 name
+    // What was read about each printer (by CP932 name), kept until Forget.
+    std::map<std::string, PrinterData> cache;
+    PrinterData unread;  // a printer that could not be asked: not kept
 
     // Reads the destination list.  False when the server could not be asked
     // (the previous list is kept then); a server without printers is no error.
+    //
+    // One CUPS-Get-Printers request for the few attributes used here (the
+    // list libcups builds asks for every default of every printer and costs
+    // several times more to read), then the default printer and the options
+    // the user keeps in lpoptions, as libcups applies them: LPDEST or PRINTER,
+    // else a Default line of lpoptions, else the server's default.
     bool LoadDests() {
-        cups_dest_t* list = nullptr;
-        const int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &list);
-        if (n == 0 && cupsLastError() >= IPP_STATUS_ERROR_INTERNAL) {
-            cupsFreeDests(n, list);
+        ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+        static const char* const wanted[] = {
+            "printer-name", "printer-type", "device-uri", "printer-info", "printer-location",
+            "printer-make-and-model", "printer-state", "printer-is-accepting-jobs", "copies-supported"};
+        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                      static_cast<int>(std::size(wanted)), nullptr, wanted);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+        ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+        const ipp_status_t status = response ? ippGetStatusCode(response) : cupsLastError();
+        if (!response || (status >= IPP_STATUS_REDIRECTION_OTHER_SITE && status != IPP_STATUS_ERROR_NOT_FOUND)) {
+            ippDelete(response);
             if (!loaded) dests.clear();
             return false;
         }
-        dests.clear();
-        for (int i = 0; i < n; ++i) {
-            if (list[i].instance) continue;  // lpoptions instances are not printers
-            Dest d;
-            d.cupsName = list[i].name;
-            d.name = Utf8ToCp932(list[i].name);
-            d.isDefault = list[i].is_default != 0;
-            for (int j = 0; j < list[i].num_options; ++j)
-                d.options[list[i].options[j].name] = list[i].options[j].value;
-            dests.push_back(std::move(d));
+        std::vector<Dest> list;
+        Dest d;
+        auto take = [&] {
+            if (!d.cupsName.empty()) list.push_back(std::move(d));
+            d = Dest{};
+        };
+        for (ipp_attribute_t* a = ippFirstAttribute(response); a; a = ippNextAttribute(response)) {
+            const char* name = ippGetName(a);
+            if (!name) {  // the end of one printer's group
+                take();
+                continue;
+            }
+            if (ippGetGroupTag(a) != IPP_TAG_PRINTER) continue;
+            if (std::strcmp(name, "printer-name") == 0) {
+                d.cupsName = ippGetString(a, 0, nullptr) ? ippGetString(a, 0, nullptr) : "";
+                d.name = Utf8ToCp932(d.cupsName.c_str());
+            } else if (std::strcmp(name, "printer-type") == 0) {
+                d.isDefault = (ippGetInteger(a, 0) & CUPS_PRINTER_DEFAULT) != 0;
+            } else if (std::strcmp(name, "copies-supported") == 0) {
+                ippGetRange(a, 0, &d.maxCopies);
+            } else if (std::strcmp(name, "printer-state") == 0) {
+                d.options[name] = std::to_string(ippGetInteger(a, 0));
+            } else if (std::strcmp(name, "printer-is-accepting-jobs") == 0) {
+                d.options[name] = ippGetBoolean(a, 0) ? "true" : "false";
+            } else if (const char* value = ippGetString(a, 0, nullptr)) {
+                d.options[name] = value;
+            }
         }
-        cupsFreeDests(n, list);
+        take();
+        ippDelete(response);
+        std::sort(list.begin(), list.end(),
+                  [](const Dest& a, const Dest& b) { return strcasecmp(a.cupsName.c_str(), b.cupsName.c_str()) < 0; });
+        ApplyUserDefaults(list);
+        dests = std::move(list);
         loaded = true;
-        cache.clear();
         return true;
+    }
+
+    // LPDEST / PRINTER, then the lpoptions files (system, then the user's):
+    // "Dest name opt=value ..." adds options, "Default name ..." also makes
+    // the printer the default.  Lines for instances (name/instance) are not
+    // printers of their own and are left out.
+    static void ApplyUserDefaults(std::vector<Dest>& list) {
+        std::string chosen;
+        for (const char* var : {"LPDEST", "PRINTER"}) {
+            const char* v = std::getenv(var);
+            if (v && *v && std::strcmp(v, "lp") != 0) {
+                chosen = v;
+                break;
+            }
+        }
+        const bool fromEnvironment = !chosen.empty();
+        std::vector<std::string> files;
+        const char* root = std::getenv("CUPS_SERVERROOT");
+        files.push_back(std::string(root && *root ? root : "/etc/cups") + "/lpoptions");
+        if (const char* home = std::getenv("HOME"); home && *home) files.push_back(std::string(home) + "/.cups/lpoptions");
+        for (const std::string& file : files) {
+            cups_file_t* f = cupsFileOpen(file.c_str(), "r");
+            if (!f) continue;
+            char line[8192];
+            int number = 0;
+            char* rest = nullptr;
+            while (cupsFileGetConf(f, line, sizeof line, &rest, &number)) {
+                const bool isDefault = strcasecmp(line, "Default") == 0;
+                if ((!isDefault && strcasecmp(line, "Dest") != 0) || !rest) continue;
+                std::string dest(rest);
+                const std::size_t end = dest.find_first_of(" \t");
+                const std::string options = end == std::string::npos ? std::string() : dest.substr(end + 1);
+                dest = dest.substr(0, end);
+                if (dest.find('/') != std::string::npos) continue;
+                auto it = std::find_if(list.begin(), list.end(), [&](const Dest& d) { return d.cupsName == dest; });
+                if (it == list.end()) continue;
+                if (isDefault && !fromEnvironment) chosen = dest;
+                cups_option_t* parsed = nullptr;
+                const int n = cupsParseOptions(options.c_str(), 0, &parsed);
+                for (int i = 0; i < n; ++i) it->options[parsed[i].name] = parsed[i].value;
+                cupsFreeOptions(n, parsed);
+            }
+            cupsFileClose(f);
+        }
+        if (chosen.empty()) return;
+        if (std::none_of(list.begin(), list.end(), [&](const Dest& d) { return d.cupsName == chosen; })) return;
+        for (Dest& d : list) d.isDefault = d.cupsName == chosen;
     }
 
     const Dest* Find(const std::string& name) {
@@ -150,9 +238,23 @@ struct CupsSpooler::Impl {
     }
 
     PrinterData& Data(const std::string& name);
+    // Get-Printer-Attributes for the attributes `wanted`; null when the server
+    // did not answer.  The caller deletes the answer.
+    ipp_t* AskPrinter(const std::string& cupsName, std::initializer_list<const char*> wanted);
     void ReadPpd(ppd_file_t* ppd, PrinterData& data);
     void ReadIpp(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterData& data);
 };
+
+// The print server's own words for a failed request.  libcups reports a
+// request that never reached the server (no connection, a local file error)
+// as an internal error or as an unavailable service with the C library's
+// text; that text is not the server's reason.
+static std::string ServerReason(ipp_status_t status, const char* text) {
+    const bool fromServer = (status >= IPP_STATUS_ERROR_BAD_REQUEST && status < IPP_STATUS_ERROR_INTERNAL) ||
+                            (status > IPP_STATUS_ERROR_INTERNAL && status <= 0x05FF &&
+                             status != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE);
+    return fromServer && text ? Utf8ToCp932(text) : std::string();
+}
 
 static int StandardPaper(const std::string& keyword) {
     const std::string base = keyword.substr(0, keyword.find('.'));
@@ -328,42 +430,69 @@ PrinterData& CupsSpooler::Impl::Data(const std::string& name) {
     if (it != cache.end()) return it->second;
     PrinterData data;
     const std::string cupsName = CupsName(name);
+    const Dest* known = Find(name);
+    bool reached = false;
 
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, cupsName.c_str(), nullptr);
-    cups_dinfo_t* info = dest ? cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest) : nullptr;
-
-    bool read = false;
+    // A printer with a PPD: the PPD, marked with the queue's default options
+    // from the destination list already read, and the copies it allows.
     if (const char* file = cupsGetPPD2(CUPS_HTTP_DEFAULT, cupsName.c_str())) {
         const std::string path = file;
         ppd_file_t* ppd = ppdOpenFile(path.c_str());
         ::unlink(path.c_str());
         if (ppd) {
             ppdMarkDefaults(ppd);
-            if (dest) cupsMarkOptions(ppd, dest->num_options, dest->options);
+            if (known) {
+                cups_option_t* options = nullptr;
+                int n = 0;
+                for (const auto& [key, value] : known->options) n = cupsAddOption(key.c_str(), value.c_str(), n, &options);
+                cupsMarkOptions(ppd, n, options);
+                cupsFreeOptions(n, options);
+            }
             ReadPpd(ppd, data);
             ppdClose(ppd);
-            read = true;
+            reached = true;
+            data.maxCopies = known ? known->maxCopies : 0;
         }
     }
-    if (!read && dest && info) ReadIpp(CUPS_HTTP_DEFAULT, dest, info, data);
-
-    if (dest && info) {
-        if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "copies")) {
-            int upper = 0;
-            ippGetRange(a, 0, &upper);
-            data.maxCopies = upper;
+    // Without a PPD: what the printer says over IPP.
+    if (!reached) {
+        cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, cupsName.c_str(), nullptr);
+        cups_dinfo_t* info = dest ? cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest) : nullptr;
+        if (dest && info) {
+            ReadIpp(CUPS_HTTP_DEFAULT, dest, info, data);
+            if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "copies")) {
+                int upper = 0;
+                ippGetRange(a, 0, &upper);
+                data.maxCopies = upper;
+            }
         }
+        reached = dest != nullptr;
+        if (info) cupsFreeDestInfo(info);
+        if (dest) cupsFreeDests(1, dest);
     }
-    if (info) cupsFreeDestInfo(info);
-    if (dest) cupsFreeDests(1, dest);
     data.defaults.deviceName = name;
+    // A printer gone or a server away is asked again next time.
+    if (!reached) return unread = std::move(data);
     return cache.emplace(name, std::move(data)).first->second;
+}
+
+ipp_t* CupsSpooler::Impl::AskPrinter(const std::string& cupsName, std::initializer_list<const char*> wanted) {
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", cupsName.c_str());
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(wanted.size()), nullptr, wanted.begin());
+    return cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
 }
 
 // ---------------------------------------------------------------------------
 
 CupsSpooler::CupsSpooler() : d_(std::make_unique<Impl>()) {}
 CupsSpooler::~CupsSpooler() = default;
+
+void CupsSpooler::Forget() { d_->cache.clear(); }
 
 std::vector<PrinterEntry> CupsSpooler::EnumPrinters() {
     // Always ask again: this is how changes are noticed.
@@ -382,7 +511,9 @@ std::string CupsSpooler::DefaultPrinter() {
 }
 
 std::vector<std::string> CupsSpooler::EnumPorts() {
-    if (!d_->LoadDests())
+    // The ports come with the destination list: the one just read by
+    // EnumPrinters (the change check asks for both in turn) is not read again.
+    if (!d_->loaded && !d_->LoadDests())
         throw EOSError("CUPS: " + Utf8ToCp932(cupsLastErrorString()));
     std::vector<std::string> ports;
     for (const Dest& d : d_->dests) {
@@ -486,8 +617,38 @@ void CupsSpooler::SubmitJob(const std::string& printer, const std::string& title
     const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, cupsName.c_str(), pdfPath.c_str(),
                                    cupsTitle.c_str(), n, options);
     cupsFreeOptions(n, options);
-    if (job <= 0)
-        throw EPrinter("Cannot send the job to " + printer + ": " + Utf8ToCp932(cupsLastErrorString()));
+    if (job > 0) return;
+    // Say why in our words: ask the server what became of the printer.
+    const std::string said = ServerReason(cupsLastError(), cupsLastErrorString());
+    PrinterStatus status = Status(printer);
+    if (status.reason.empty()) status.reason = said;
+    const std::string trouble = PrinterTroubleMessage(printer, status);
+    throw EPrinter(trouble.empty() ? SendFailedMessage(printer, said) : trouble);
+}
+
+PrinterStatus CupsSpooler::Status(const std::string& printer) {
+    PrinterStatus status;
+    ipp_t* response = d_->AskPrinter(d_->CupsName(printer),
+                                     {"printer-state", "printer-is-accepting-jobs", "printer-state-message"});
+    if (!response) {
+        status.reachable = false;
+        return status;
+    }
+    const ipp_status_t code = ippGetStatusCode(response);
+    if (code == IPP_STATUS_ERROR_NOT_FOUND) {
+        status.known = false;
+        if (ipp_attribute_t* a = ippFindAttribute(response, "status-message", IPP_TAG_ZERO))
+            status.reason = Utf8ToCp932(ippGetString(a, 0, nullptr));
+    } else if (code < IPP_STATUS_REDIRECTION_OTHER_SITE) {  // a successful answer
+        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM))
+            status.stopped = ippGetInteger(a, 0) == IPP_PSTATE_STOPPED;
+        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN))
+            status.accepting = ippGetBoolean(a, 0) != 0;
+        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state-message", IPP_TAG_ZERO))
+            status.reason = Utf8ToCp932(ippGetString(a, 0, nullptr));
+    }
+    ippDelete(response);
+    return status;
 }
 
 int CupsSpooler::StandardPaperNumber(const std::string& name) {

@@ -28,6 +28,9 @@ public:
     DevMode DefaultDevMode(const std::string& printer) override;
     PrinterDetails Details(const std::string& printer) override;
     PageGeometry Geometry(const std::string& printer, const DevMode& mode) override;
+    PrinterStatus Status(const std::string& printer) override;
+    void Forget() override;
+    // A refused job throws EPrinter in our words (see PrinterMessages.h).
     void SubmitJob(const std::string& printer, const std::string& title,
                    const std::string& pdfPath, const DevMode& mode) override;
 

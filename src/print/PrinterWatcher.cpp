@@ -10,7 +10,9 @@
 
 namespace hoxa {
 
-PrinterWatcher::PrinterWatcher(QWidget* window, int intervalMs) : QObject(window) {
+PrinterWatcher::PrinterWatcher(QWidget* window, int intervalMs, int settleMs)
+    : QObject(window), settleMs_(settleMs) {
+    sinceLook_.start();
     if (window) window->installEventFilter(this);
     connect(&timer_, &QTimer::timeout, this, [this] { CheckNow(); });
     if (intervalMs > 0) timer_.start(intervalMs);
@@ -18,6 +20,7 @@ PrinterWatcher::PrinterWatcher(QWidget* window, int intervalMs) : QObject(window
 
 bool PrinterWatcher::CheckNow() noexcept {
     ++checks_;
+    sinceLook_.restart();
     std::string error;
     try {
         const bool changed = VpPrinter().CheckForChanges();
@@ -36,7 +39,8 @@ bool PrinterWatcher::CheckNow() noexcept {
 }
 
 bool PrinterWatcher::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && watched == parent()) CheckNow();
+    if (event->type() == QEvent::WindowActivate && watched == parent() && sinceLook_.elapsed() >= settleMs_)
+        CheckNow();
     return false;  // never consumes the event
 }
 

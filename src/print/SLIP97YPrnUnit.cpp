@@ -46,8 +46,8 @@ TForm_SLIP97YPrn::TForm_SLIP97YPrn(QWidget* parent, MarginDialogHost& host)
     SetPixelFont(ui_->BitBtn_TestPrint, 12);
     ui_->ObNumEdit_TOP->SetErrorBeep(false);
     ui_->ObNumEdit_LEFT->SetErrorBeep(false);
-    ui_->BitBtn_MRGN->setIcon(QIcon::fromTheme(QStringLiteral("document-save"),
-                                                   QIcon(QStringLiteral(":/print/margin-register.png"))));
+    // Our own picture: reading the desktop's icon theme would slow the start.
+    ui_->BitBtn_MRGN->setIcon(QIcon(QStringLiteral(":/print/margin-register.png")));
 
     connect(ui_->ObNumEdit_TOP, &TObNumEdit::keyDown, this, &TForm_SLIP97YPrn::ObNumEdit_TOPKeyDown);
     connect(ui_->ObNumEdit_LEFT, &TObNumEdit::keyDown, this, &TForm_SLIP97YPrn::ObNumEdit_LEFTKeyDown);

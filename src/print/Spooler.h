@@ -113,6 +113,15 @@ struct PrinterDetails {
     std::string status;         // CP932, for example "待機中"
 };
 
+// What the spooler says about one printer at this moment.
+struct PrinterStatus {
+    bool reachable = true;   // the spooler answered at all
+    bool known = true;       // the spooler knows the printer
+    bool accepting = true;   // the printer takes new jobs
+    bool stopped = false;    // it takes jobs but holds them until it is started again
+    std::string reason;      // the spooler's own words (CP932); empty when it gave none
+};
+
 // The page a job is drawn on, in points (1/72 inch): paper size and the
 // printable area (left and top offsets, width and height) on it.
 struct PageGeometry {
@@ -143,6 +152,14 @@ public:
 
     // Page and printable area for the paper and orientation of a device mode.
     virtual PageGeometry Geometry(const std::string& printer, const DevMode& mode) = 0;
+
+    // The printer's state now (never remembered: asked anew on every call).
+    virtual PrinterStatus Status(const std::string& printer) = 0;
+
+    // Forgets what was read about the printers' capabilities, so that the next
+    // question reads them again.  The printer layer calls it when the printer
+    // list changed.
+    virtual void Forget() {}
 
     // Hands a finished PDF document (pdfPath: a local file name) to the printer
     // as one job named `title`,

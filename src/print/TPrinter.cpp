@@ -1,5 +1,7 @@
 #include "print/TPrinter.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QMarginsF>
 #include <QPageLayout>
@@ -9,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "base/Codec.h"
+#include "print/PrinterMessages.h"
 
 namespace hoxa {
 
@@ -22,6 +25,7 @@ constexpr double kFallbackHeightPt = 842.0;
 struct TPrinter::Job {
     QTemporaryDir dir;
     QString path;
+    QBuffer pdf;  // the document is made in memory and written out whole at EndDoc
     std::string device;
     DevMode mode;
     std::unique_ptr<QPdfWriter> writer;
@@ -143,11 +147,14 @@ void TPrinter::BeginDoc() {
     const PageGeometry page = Page();
 
     auto job = std::make_unique<Job>();
-    if (!job->dir.isValid()) throw EPrinter("Cannot create a temporary folder for the print job");
+    if (!job->dir.isValid())
+        throw EPrinter(PrintDataMessage(FromQString(QDir::toNativeSeparators(QDir::tempPath())) + ": " +
+                                        FromQString(job->dir.errorString())));
     job->path = job->dir.filePath(QStringLiteral("job.pdf"));
     job->device = mode.deviceName;
     job->mode = mode;
-    job->writer = std::make_unique<QPdfWriter>(job->path);
+    job->pdf.open(QIODevice::WriteOnly);
+    job->writer = std::make_unique<QPdfWriter>(&job->pdf);
     job->writer->setResolution(dpi.x);
     job->writer->setCreator(QStringLiteral("hoxa"));
     job->writer->setTitle(ToQString(title_));
@@ -166,9 +173,20 @@ void TPrinter::BeginDoc() {
 void TPrinter::EndDoc() {
     if (!job_) throw EPrinter("Printer is not currently printing");
     std::unique_ptr<Job> job = std::move(job_);
-    job->painter->end();
+    const bool ended = job->painter->end();
     job->painter.reset();
-    job->writer.reset();  // flushes the file
+    job->writer.reset();
+    // Only a whole document is handed over: a page cut short by a full
+    // temporary folder would print as a blank or half form.
+    const QByteArray& pdf = job->pdf.data();
+    if (!ended || !pdf.startsWith("%PDF-") || !pdf.trimmed().endsWith("%%EOF"))
+        throw EPrinter(PrintDataMessage("PDF を最後まで作れませんでした"));
+    QFile file(job->path);
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size() && file.flush();
+    const QString why = file.errorString();
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError)
+        throw EPrinter(PrintDataMessage(FromQString(QDir::toNativeSeparators(job->path)) + ": " + FromQString(why)));
     spooler_.SubmitJob(job->device, title_, QFile::encodeName(job->path).toStdString(), job->mode);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace hoxa {
 
@@ -59,12 +60,13 @@ struct TVpPrinter::OpenPrinter {
 
 // --- TVpPrinter -----------------------------------------------------------------
 
-TVpPrinter::TVpPrinter(Spooler& spooler) : spooler_(spooler) {
+TVpPrinter::TVpPrinter(CachingSpooler& spooler) : spooler_(spooler) {
     // A spooler that cannot be asked at start-up is treated as one without
     // printers; the change check picks the printers up once it answers.
     try {
         snapshot_ = std::make_unique<TVpAllPrintersInfo>(spooler);
     } catch (const EOSError&) {
+        spooler_.Renew({});
         snapshot_ = std::make_unique<TVpAllPrintersInfo>(std::vector<PrinterEntry>{});
     }
 }
@@ -95,9 +97,13 @@ int TVpPrinter::GetIndex() {
         throw EVpPrinterIllegalIndex("TVpPrinter.GetIndex: Printers.PrinterIndex is Illegal");
     int result = -1;
     {
-        OpenPrinter open;
+        // Only the name is needed: the device mode is not loaded for it (that
+        // would read the printer's capabilities from the spooler).
+        std::string device, driver, port;
+        DevModeHandle mode;
+        Printer().GetPrinter(device, driver, port, mode);
         for (std::uint32_t i = 0; i < snapshot_->Count(); ++i) {
-            if (snapshot_->GetName(i) == open.device) {
+            if (snapshot_->GetName(i) == device) {
                 result = static_cast<int>(i);
                 break;
             }
@@ -239,6 +245,12 @@ const std::vector<std::string>& TVpPrinter::GetPortNames() {
     return portNames_;
 }
 
+PrinterStatus TVpPrinter::GetStatus() {
+    CheckNoPrinter();
+    OpenPrinter open;
+    return spooler_.Status(open.device);
+}
+
 QPainter* TVpPrinter::GetCanvas() { return Printer().Canvas(); }
 
 void TVpPrinter::BeginDoc(const std::string& title) {
@@ -320,8 +332,15 @@ bool TVpPrinter::CheckForChanges() {
     // A job being drawn keeps its printer; look again at the next check.
     if (TPrinter* p = PrinterIfCreated(); p && p->Printing()) return false;
 
-    auto fresh = std::make_unique<TVpAllPrintersInfo>(spooler_);
-    if (snapshot_->IsSame(*fresh)) {
+    std::unique_ptr<TVpAllPrintersInfo> fresh;
+    try {
+        fresh = std::make_unique<TVpAllPrintersInfo>(spooler_.ReadPrinters());
+    } catch (...) {
+        lastCheckFailed_ = true;
+        throw;
+    }
+    const bool afterFailure = std::exchange(lastCheckFailed_, false);
+    if (snapshot_->IsSame(*fresh) && !afterFailure) {
         const bool baseline = !portsRead_;
         const std::vector<std::string> before = portNames_;
         const std::vector<std::string>& after = GetPortNames();
@@ -338,6 +357,7 @@ bool TVpPrinter::CheckForChanges() {
     DevModeHandle mode;
     if (TPrinter* p = PrinterIfCreated()) p->GetPrinter(device, driver, port, mode);
     DiscardPrinter();
+    spooler_.Renew(std::vector<PrinterEntry>(fresh->Records()));
     snapshot_ = std::move(fresh);
     cachedIndex_ = -1;
     DropDevModeCopy();
@@ -370,8 +390,9 @@ TVpPrinter& VpPrinter() {
 
 void CreateVpPrinter(std::shared_ptr<Spooler> spooler) {
     GlobalVpPrinter().reset();
-    SetPrinterSpooler(spooler);
-    GlobalVpPrinter() = std::make_unique<TVpPrinter>(*spooler);
+    auto cache = std::make_shared<CachingSpooler>(std::move(spooler));
+    SetPrinterSpooler(cache);
+    GlobalVpPrinter() = std::make_unique<TVpPrinter>(*cache);
 }
 
 void DestroyVpPrinter() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/errors.h"
+#include "print/CachingSpooler.h"
 #include "print/Spooler.h"
 #include "print/TPrinter.h"
 
@@ -81,6 +82,7 @@ public:
     bool IsHidden(std::uint32_t i) const { return (records_[i].attributes & PRINTER_ATTRIBUTE_HIDDEN) != 0; }
     // Same count and, position by position, same name and attributes.
     bool IsSame(const TVpAllPrintersInfo& other) const;
+    const std::vector<PrinterEntry>& Records() const { return records_; }
 
 private:
     std::vector<PrinterEntry> records_;
@@ -90,7 +92,9 @@ class TVpPrinter {
 public:
     // Takes the snapshot; the device information is stale until first needed.
     // A spooler that throws EOSError here counts as one without printers.
-    explicit TVpPrinter(Spooler& spooler);
+    // Everything the layer and the printer object read goes through `spooler`,
+    // which keeps it for the snapshot.
+    explicit TVpPrinter(CachingSpooler& spooler);
     ~TVpPrinter();
     TVpPrinter(const TVpPrinter&) = delete;
     TVpPrinter& operator=(const TVpPrinter&) = delete;
@@ -123,11 +127,17 @@ public:
     void UpdateInfo();
     void Refresh();
 
+    // What the spooler says about the current printer now (stopped, refusing
+    // jobs, gone, or the spooler away).
+    PrinterStatus GetStatus();
+
     // The change check: takes a new snapshot and, when the printers differ,
     // discards the printer object, adopts the new snapshot and drops the cached
-    // information; when only the ports differ raises OnChange.  A check that
-    // finds nothing changed changes nothing.  Returns true when OnChange was
-    // (or, unset, would have been) raised.
+    // information (what the spooler was asked included); when only the ports
+    // differ raises OnChange.  A check that finds nothing changed changes
+    // nothing, except after a check that failed (the spooler was away): then
+    // everything is read anew, as what was read meanwhile may be incomplete.
+    // Returns true when OnChange was (or, unset, would have been) raised.
     bool CheckForChanges();
     std::function<void(TVpPrinter&)> OnChange;
 
@@ -145,8 +155,9 @@ private:
     void DropDevModeCopy() { devModeCopy_.reset(); }
     const DevMode& DevModeCopy();
 
-    Spooler& spooler_;
+    CachingSpooler& spooler_;
     std::unique_ptr<TVpAllPrintersInfo> snapshot_;
+    bool lastCheckFailed_ = false;
     std::vector<std::uint16_t> paperNumbers_;
     std::vector<std::string> paperNames_;
     std::vector<std::uint16_t> binNumbers_;

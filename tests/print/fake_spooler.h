@@ -6,6 +6,7 @@
 #include "base/errors.h"
 #include "print/Spooler.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -25,6 +26,8 @@ public:
         DevMode mode;
         PrinterDetails details;
         PageGeometry page{595, 842, 18, 18, 559, 806};
+        bool stopped = false;
+        bool accepting = true;
     };
     struct Job {
         std::string printer, title;
@@ -90,6 +93,16 @@ public:
     DevMode DefaultDevMode(const std::string& p) override { return At(p).mode; }
     PrinterDetails Details(const std::string& p) override { return At(p).details; }
     PageGeometry Geometry(const std::string& p, const DevMode&) override { return At(p).page; }
+    PrinterStatus Status(const std::string& p) override {
+        PrinterStatus s;
+        s.reachable = !failEnum;
+        s.known = std::any_of(list.begin(), list.end(), [&](const PrinterEntry& e) { return e.name == p; });
+        if (s.known) {
+            s.stopped = printers[p].stopped;
+            s.accepting = printers[p].accepting;
+        }
+        return s;
+    }
     void SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
                    const DevMode& mode) override {
         if (refuseJobs) throw EOSError("client-error-not-possible");

@@ -57,6 +57,7 @@ public:
     DevMode DefaultDevMode(const std::string&) override { return mode; }
     PrinterDetails Details(const std::string&) override { return {"Fake 24-pin", "usb://fake", "", ""}; }
     PageGeometry Geometry(const std::string&, const DevMode&) override { return page; }
+    PrinterStatus Status(const std::string&) override { return {}; }
     void SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
                    const DevMode& m) override
     {

@@ -285,6 +285,75 @@ TEST_F(CupsTest, QueueWithoutDriverHasNoPaperOrSourceList) {
     EXPECT_GT(job.id, 0);
 }
 
+TEST_F(CupsTest, TheUsersLpoptionsChooseTheDefaultAndTheDefaultSource) {
+    const std::string dir = Env("HOME") + "/.cups";
+    ASSERT_EQ(std::system(("mkdir -p " + dir).c_str()), 0);
+    {
+        QFile f(QString::fromStdString(dir + "/lpoptions"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(("Dest " + pdfQueue + "/draft Resolution=60dpi\nDefault " + dotQueue + " InputSlot=Manual\n").c_str());
+    }
+    CupsSpooler cups;
+    EXPECT_EQ(cups.DefaultPrinter(), dotQueue);
+    EXPECT_EQ(cups.DefaultDevMode(dotQueue).defaultSource, DMBIN_MANUAL);
+    EXPECT_EQ(cups.EnumPrinters().size(), 2u) << "an instance is no printer of its own";
+    std::remove((dir + "/lpoptions").c_str());
+    CupsSpooler plain;
+    EXPECT_EQ(plain.DefaultPrinter(), pdfQueue);
+    EXPECT_NE(plain.DefaultDevMode(dotQueue).defaultSource, DMBIN_MANUAL);
+}
+
+TEST_F(CupsTest, JobsThePrinterCannotTakeAreRefusedInOurWords) {
+    const std::string pdf = out + "/../refused.pdf";
+    {
+        QFile f(QString::fromStdString(pdf));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("%PDF-1.4\n%%EOF\n");
+    }
+    // The message of the job refused, and what the state query said before.
+    auto refusal = [&](const std::string& printer, PrinterStatus* status) {
+        *status = spooler->Status(printer);
+        try {
+            spooler->SubmitJob(printer, "t", pdf, DevMode{});
+        } catch (const EPrinter& e) {
+            return std::string(e.what());
+        }
+        return std::string("sent");
+    };
+    PrinterStatus s;
+
+    // A stopped queue takes the job.
+    ASSERT_EQ(std::system(("cupsdisable -r 'paper jam' " + dotQueue).c_str()), 0);
+    EXPECT_EQ(refusal(dotQueue, &s), "sent");
+    EXPECT_TRUE(s.stopped && s.accepting && s.known && s.reachable);
+    EXPECT_EQ(s.reason, "paper jam");
+    ASSERT_EQ(std::system(("cancel -a " + dotQueue + " && cupsenable " + dotQueue).c_str()), 0);
+
+    // A removed queue: our words, then the server's own reason.
+    std::string m = refusal("hoxa_gone", &s);
+    EXPECT_FALSE(s.known);
+    EXPECT_EQ(m.rfind("プリンタ「hoxa_gone」が見つかりません。削除されたか、名前が変わったようです\n印刷サーバーの応答: ", 0), 0u) << m;
+    EXPECT_GT(m.size(), m.find("応答: ") + 10) << "the server's reason follows";
+
+    // A queue that rejects jobs.
+    ASSERT_EQ(std::system(("cupsreject -r 'out of forms' " + dotQueue).c_str()), 0);
+    m = refusal(dotQueue, &s);
+    ASSERT_EQ(std::system(("cupsaccept " + dotQueue).c_str()), 0);
+    EXPECT_FALSE(s.accepting);
+    EXPECT_EQ(m, "プリンタ「" + dotQueue + "」は印刷を受け付けない設定になっています。"
+                 "プリンタの管理画面で受け付けを再開してください\n印刷サーバーの応答: out of forms");
+
+    // No print server: no reason of its own, and no socket error as the cause.
+    cupsSetServer("127.0.0.1:1");
+    m = refusal(dotQueue, &s);
+    cupsSetServer(nullptr);
+    EXPECT_FALSE(s.reachable);
+    EXPECT_EQ(m, "印刷サーバー(CUPS)につながらないため、プリンタ「" + dotQueue +
+                     "」に送れません。印刷サーバーが動いているか確かめてください");
+    for (const char* errnoText : {"No such file", "Bad file descriptor", "Connection refused"})
+        EXPECT_EQ(m.find(errnoText), std::string::npos);
+}
+
 TEST_F(CupsTest, UnreachableServerIsAnErrorNotAnEmptyList) {
     CreateVpPrinter(spooler);
     TVpPrinter& vp = VpPrinter();

@@ -3,6 +3,7 @@
 // paths.  Also the print command's question.
 #include "print/Vp_d97Y_DotUnit.h"
 #include "print/VpPrinters.h"
+#include "print/TPrinter.h"
 #include "print/WaybillPrintCommand.h"
 #include "print/layout_fake_spooler.h"
 #include "print/layout_readback.h"
@@ -15,7 +16,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
+
+#include <sys/resource.h>
 
 using namespace hoxa;
 using namespace hoxa::test;
@@ -133,6 +137,38 @@ TEST_F(LayoutJob, RefusedJobLeavesNoJobOpen)
     spooler->refuseJobs = false;
     Print(rec);
     EXPECT_EQ(spooler->jobs.size(), 1u);
+}
+
+TEST_F(LayoutJob, ADocumentThatCannotBeWrittenWholeIsAnErrorAndNoJob)
+{
+    Start();
+    WaybillRecord rec = SampleWaybill("");
+    // A full temporary folder as the kernel reports it to the writer: every
+    // write that would make a file longer than 2 KB fails (EFBIG instead of
+    // ENOSPC; the signal that would end the process is ignored meanwhile).
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit small = before;
+    small.rlim_cur = 2048;
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    try {
+        Print(rec);
+    } catch (const EPrinter& e) {
+        error = e.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(error.rfind("印刷データを作れなかったため、印刷しませんでした。", 0), 0u) << error;
+    EXPECT_NE(error.find("job.pdf"), std::string::npos) << "names the file";
+    EXPECT_TRUE(spooler->jobs.empty());
+    EXPECT_FALSE(Printer().Printing());
+    // With room again the next print goes through, whole.
+    Print(rec);
+    ASSERT_EQ(spooler->jobs.size(), 1u);
+    QString readError;
+    EXPECT_EQ(ReadPdfWords(spooler->jobs[0].pdfCopy, &readError).size(), 1u) << readError.toStdString();
 }
 
 TEST_F(LayoutJob, NoPrinterRaisesBeforeAnyJob)

@@ -250,9 +250,11 @@ TEST_F(Preview, WhatWouldStopThePrintIsShownBeforeTheWindowOpens)
         boxes.clear();
         answers = {true};
         Key(Qt::Key_F11);
-        ASSERT_EQ(boxes.size(), 2u);
-        ASSERT_EQ(boxes[1].kind, BoxKind::Error);
-        const std::string printError = boxes[1].text;
+        // The print's error: after its question, or before it for a printer
+        // that cannot take the job.
+        ASSERT_FALSE(boxes.empty());
+        ASSERT_EQ(boxes.back().kind, BoxKind::Error);
+        const std::string printError = boxes.back().text;
 
         boxes.clear();
         bool opened = false;

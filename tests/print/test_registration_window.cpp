@@ -7,6 +7,8 @@
 #include "base/errors.h"
 #include "layout_readback.h"
 #include "print/PrinterRegistration.h"
+#include "print/PrinterWatcher.h"
+#include "print/counting_spooler.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -455,10 +457,21 @@ TEST_F(Registration, APrinterThatMovedInTheListIsFoundByItsName)
     EXPECT_EQ(Current("ComboBox1"), QStringLiteral("EPSON VP-D500"));
     EXPECT_EQ(Ini(), file) << "the file keeps its number until a registration";
 
-    // A printer whose name is nowhere: the stored number is used as it is.
+    // A printer whose name is nowhere: shown as missing; the stored number
+    // picks the printer a print would use, whose paper the paper box shows.
     SelectFeed(1);
     EXPECT_EQ(Label("Label_PrinterIndex"), "1");
-    EXPECT_EQ(Current("ComboBox1"), QStringLiteral("EPSON VP-D500"));
+    EXPECT_EQ(VpPrinter().GetIndex(), 1);
+    EXPECT_EQ(Current("ComboBox1"), Q("Gone (見つかりません)"));
+    EXPECT_EQ(Current("ComboBox2"), QStringLiteral("A4"));
+    EXPECT_EQ(form->Guidance(), "「Gone」が見つかりません。つなぎ直すか、セットするプリンタを登録し直してください");
+    // Registering its margins keeps the registration, never the mark; so
+    // does a printer registration cancelled on the printer the dialog opened on.
+    answers = {true};
+    WithMarginDialog([](TForm_SLIP97YPrn* d) { RegisterButton(d)->click(); });
+    AnswerSetupDialog(-1, false);
+    ClickRegisterPrinter();
+    EXPECT_EQ(Current("ComboBox1"), Q("Gone (見つかりません)"));
 
     // Registering the margins stores the number in force.
     SelectFeed(0);
@@ -485,6 +498,48 @@ TEST_F(Registration, TextTypedIntoThePrinterBoxIsNeitherShownNorStoredAsTheName)
     SelectFeed(1);
     SelectFeed(0);
     EXPECT_EQ(VpPrinter().GetIndex(), 0);
+}
+
+// ------------------------------------------------------------- reading once
+
+TEST_F(Registration, TheStartReadsTheListAndEachPrintersCapabilitiesOnce)
+{
+    // The default printer (Office) is not the feed's (PDF).
+    ThreePrinters();
+    WriteIni(std::string(kManual) + "PrnName=PDF\r\nPrnNoIndex=0\r\n");
+    WriteSlot0();
+    auto counted = std::make_shared<test::CountingSpooler>(spooler);
+    CreateVpPrinter(counted);
+    // As the program starts: window, change check, then shown and activated.
+    form = std::make_unique<TForm_Main>();
+    PrinterWatcher watcher(form.get());
+    form->WatchPrinters(watcher);
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QApplication::processEvents();
+    EXPECT_EQ(counted->calls["EnumPrinters"], 1);
+    EXPECT_EQ(counted->calls["Papers PDF"], 1);
+    // The start applies the stored index (the default, Office) before the feed's
+    // own printer: each is read once.
+    EXPECT_LE(counted->calls["Papers Office"], 1);
+    EXPECT_EQ(counted->MostCalls(), 1);
+    EXPECT_EQ(Current("ComboBox1"), QStringLiteral("PDF"));
+
+    // Feed changes and a print read nothing again.
+    SelectFeed(1);
+    SelectFeed(0);
+    answers = {true};
+    C<QToolButton>("SpeedButton_F11")->click();
+    ASSERT_EQ(spooler->jobs.size(), 1u);
+    counted->calls.erase("EnumPrinters");  // the print looks for a changed list
+    counted->calls.erase("EnumPorts");
+    EXPECT_EQ(counted->MostCalls(), 1);
+
+    // A changed list is a new snapshot, read once again.
+    spooler->Add("New");
+    EXPECT_TRUE(watcher.CheckNow());
+    EXPECT_EQ(counted->calls["Papers PDF"], 2);
 }
 
 // ---------------------------------------------------------- a damaged index

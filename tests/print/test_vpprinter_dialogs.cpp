@@ -178,7 +178,7 @@ TEST_F(DialogTest, NoPrinterMeansNoDialog) {
 
 TEST_F(DialogTest, WatcherChecksOnActivationAndTimer) {
     QWidget window;
-    PrinterWatcher watcher(&window, 0);
+    PrinterWatcher watcher(&window, 0, 0);
     int signals_ = 0;
     QObject::connect(&watcher, &PrinterWatcher::PrintersChanged, [&] { ++signals_; });
     QEvent activate(QEvent::WindowActivate);
@@ -199,6 +199,12 @@ TEST_F(DialogTest, WatcherChecksOnActivationAndTimer) {
     spooler->Remove("C");
     EXPECT_TRUE(QTest::qWaitFor([&] { return timed.Checks() >= 2; }, 3000));
     EXPECT_EQ(VpPrinter().GetPrinterNames().size(), 2u);
+
+    // Activated right after the last look (the start-up snapshot counts as
+    // one): no second reading of the list.
+    PrinterWatcher settling(&window, 0, 60000);
+    QApplication::sendEvent(&window, &activate);
+    EXPECT_EQ(settling.Checks(), 0);
 }
 
 namespace {
@@ -219,7 +225,7 @@ TEST_F(DialogTest, WatcherSwallowsSpoolerErrorsAndReportsEachOnlyOnce) {
     EXPECT_FALSE(watcher.CheckNow());  // the same failure again: not reported again
     const int whileAway = g_warnings;
     spooler->failEnum = false;
-    EXPECT_FALSE(watcher.CheckNow());  // the server is back
+    EXPECT_TRUE(watcher.CheckNow());  // the server is back: everything is read anew
     spooler->failEnum = true;
     EXPECT_FALSE(watcher.CheckNow());  // and away once more: reported again
     qInstallMessageHandler(previous);

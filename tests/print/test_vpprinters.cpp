@@ -274,14 +274,22 @@ TEST_F(VpPrinterTest, DeviceInformationIsReadOncePerPrinter) {
     vp.GetBinNames();
     EXPECT_EQ(spooler->papersCalls, 1);
     EXPECT_EQ(spooler->binsCalls, 1);
+    // Re-read from what the snapshot holds, not from the spooler.
     vp.Refresh();
-    EXPECT_EQ(spooler->papersCalls, 2);
+    vp.SetIndex(-1);
+    vp.GetPaperSizeNames();
+    EXPECT_EQ(spooler->papersCalls, 1);
     vp.SetIndex(0);
-    EXPECT_EQ(spooler->papersCalls, 3);
+    EXPECT_EQ(spooler->papersCalls, 2) << "another printer";
     EXPECT_EQ(vp.CachedIndex(), 0);
     EXPECT_FALSE(vp.HasDevModeCopy()) << "SetIndex drops the copy after reading";
     EXPECT_EQ(vp.GetResolutions(), (std::vector<Resolution>{{180, 180}}));
     EXPECT_EQ(vp.GetMaxCopies(), 99);
+    // A changed printer list is a new snapshot: everything is read again.
+    spooler->Add("C");
+    ASSERT_TRUE(vp.CheckForChanges());
+    vp.Refresh();
+    EXPECT_EQ(spooler->papersCalls, 3);
 }
 
 TEST_F(VpPrinterTest, ResolutionComesFromTheDeviceMode) {
@@ -402,6 +410,12 @@ TEST_F(VpPrinterTest, FailingSnapshotLeavesTheOldOneInPlace) {
     EXPECT_THROW(vp.CheckForChanges(), EOSError);
     spooler->failEnum = false;
     EXPECT_EQ(vp.GetPrinterNames().size(), 2u);
+    // What was read while the spooler was away may be incomplete: the first
+    // check that succeeds again counts as a change and everything is read anew.
+    const int before = spooler->papersCalls;
+    EXPECT_TRUE(vp.CheckForChanges());
+    vp.GetPaperSizeNames();
+    EXPECT_EQ(spooler->papersCalls, before + 1);
     EXPECT_FALSE(vp.CheckForChanges());
 }
 
@@ -484,8 +498,10 @@ TEST_F(VpPrinterTest, JobStateErrors) {
 TEST_F(VpPrinterTest, CurrentPrinterUnknownToTheSnapshotIsAnAssertion) {
     TVpPrinter& vp = Vp();
     ASSERT_EQ(vp.GetIndex(), 1);
-    // A printer added and the printer object rebuilt without a change check.
+    // A printer added and the printer object rebuilt from the new list
+    // without a change check.
     spooler->Add("C");
+    static_cast<CachingSpooler&>(PrinterSpooler()).Renew(spooler->list);
     DiscardPrinter();
     Printer().SetPrinter("C", "", "", nullptr);
     try {
