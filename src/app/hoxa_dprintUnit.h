@@ -13,6 +13,7 @@
 #include "print/SLIP97YPrnUnit.h"
 #include "print/WaybillLayout.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -165,6 +166,7 @@ private:
     void ConnectHandlers();
     std::array<QWidget*, 12> FunctionKeys() const;
     std::vector<QWidget*> SettingControls() const;
+    bool IsEntering(const QWidget* control) const;
     void EnterField(TCpEdit* edit, std::string_view guidance);
     void MoveFocus(QWidget* from, int step);
     void Memo1Change();
@@ -175,6 +177,7 @@ private:
     std::vector<FieldInfo> fields_;
     std::vector<KeyHandlers> keyMaps_;
     std::vector<QWidget*> tabOrder_;
+    QPointer<QWidget> focusedControl_;
     bool shown_ = false;
     bool saved_ = false;
     bool memoFixing_ = false;
