@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QMargins>
 
 #include <string>
 
@@ -54,8 +55,15 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    bool event(QEvent* e) override;
 
 private:
+    // What the window manager's frame adds around a window's client area (none
+    // while the window has not been on the screen).
+    static QMargins FrameMargins(const QWidget* window);
+    // Sizes the client area so that the frame makes the outer size 190 x 160.
+    void FitOuterSize(const QMargins& frame);
+
     ::Ui::TForm_SLIP97YPrn* ui_;
     MarginDialogHost& host_;
 };
