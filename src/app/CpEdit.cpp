@@ -93,7 +93,7 @@ void TCpEdit::focusInEvent(QFocusEvent* e)
 {
     QLineEdit::focusInEvent(e);
     RequestImeMode(this, imeMode_);
-    emit entered();
+    emit entered(e->reason());
 }
 
 void TCpEdit::PasteText(const QString& pasted)
@@ -152,9 +152,11 @@ void TCpEdit::contextMenuEvent(QContextMenuEvent* e)
     QMenu* menu = createStandardContextMenu();
     if (!menu) return;
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    if (QAction* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
-        disconnect(paste, &QAction::triggered, this, &QLineEdit::paste);
-        connect(paste, &QAction::triggered, this, [this] { PasteText(QGuiApplication::clipboard()->text()); });
+    // Its paste item (captioned as Qt's translation has it) pastes what fits.
+    for (QAction* a : menu->actions()) {
+        if (a->text().section(u'\t', 0, 0) != QLineEdit::tr("&Paste")) continue;
+        disconnect(a, &QAction::triggered, this, &QLineEdit::paste);
+        connect(a, &QAction::triggered, this, [this] { PasteText(QGuiApplication::clipboard()->text()); });
     }
     WidenForCaptions(menu);
     menu->popup(e->globalPos());

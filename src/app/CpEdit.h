@@ -57,7 +57,7 @@ public:
 signals:
     // The field got the focus (after QLineEdit's own handling), for whatever
     // reason; the window decides whether that is an entering.
-    void entered();
+    void entered(Qt::FocusReason reason);
     // A typed or pasted character that CP932 cannot hold was replaced by 〓.
     void charsReplaced();
 

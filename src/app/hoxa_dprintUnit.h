@@ -166,7 +166,7 @@ private:
     void ConnectHandlers();
     std::array<QWidget*, 12> FunctionKeys() const;
     std::vector<QWidget*> SettingControls() const;
-    bool IsEntering(const QWidget* control) const;
+    bool IsEntering(const QWidget* control, Qt::FocusReason reason) const;
     void EnterField(TCpEdit* edit, std::string_view guidance);
     void MoveFocus(QWidget* from, int step);
     void Memo1Change();

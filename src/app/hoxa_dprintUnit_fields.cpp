@@ -84,8 +84,8 @@ void TForm_Main::SetupFields()
             if (f.edit == goods) f.enter = [this, goods] { Edit_G1Enter(goods); };
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         TCpEdit* edit = fields_[i].edit;
-        connect(edit, &TCpEdit::entered, this, [this, i] {
-            if (fields_[i].enter && IsEntering(fields_[i].edit)) Guarded(this, fields_[i].enter);
+        connect(edit, &TCpEdit::entered, this, [this, i](Qt::FocusReason reason) {
+            if (fields_[i].enter && IsEntering(fields_[i].edit, reason)) Guarded(this, fields_[i].enter);
         });
         connect(edit, &TCpEdit::charsReplaced, this, [this, i] {
             SetGuidance(std::string(fields_[i].what) + kLostSuffix);
@@ -105,14 +105,17 @@ void TForm_Main::SetupFields()
     });
 }
 
-bool TForm_Main::IsEntering(const QWidget* control) const
+bool TForm_Main::IsEntering(const QWidget* control, Qt::FocusReason reason) const
 {
     // A control is entered when it takes the focus over from another control of
     // this window: by the user, or by the program, also when the program moved
     // the focus while a message box was still up and the window only gets it
     // back when the box has gone.  The window coming back to the front with the
-    // same control, or a popup (context menu, calendar) closing, enters nothing.
-    return control != focusedControl_;
+    // same control, a popup (context menu, calendar) closing, or the first
+    // control the window picks for itself when it is first activated without
+    // one, enters nothing.
+    if (control == focusedControl_) return false;
+    return focusedControl_ || reason != Qt::ActiveWindowFocusReason;
 }
 
 void TForm_Main::EnterField(TCpEdit* edit, std::string_view guidance)

@@ -55,7 +55,8 @@ void TForm_Main::MoveFocus(QWidget* from, int step)
 bool TForm_Main::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == ui_->Memo1) {
-        if (e->type() == QEvent::FocusIn && IsEntering(ui_->Memo1)) Memo1Enter();
+        if (e->type() == QEvent::FocusIn && IsEntering(ui_->Memo1, static_cast<QFocusEvent*>(e)->reason()))
+            Memo1Enter();
         return QWidget::eventFilter(watched, e);
     }
     if (e->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, e);
