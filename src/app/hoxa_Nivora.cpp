@@ -1,4 +1,4 @@
-// Program entry: one running copy per user, then the main window.
+// Program entry: one running copy per user and display, then the main window.
 #include "app/SingleInstance.h"
 #include "app/hoxa_dprintUnit.h"
 #include "base/Codec.h"
