@@ -5,10 +5,10 @@ set -euo pipefail
 
 PACKAGES=(
   cmake g++ make pkg-config python3
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
   libcups2-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core fontconfig
-  xvfb xauth
+  xvfb xauth openbox x11-utils
   cups cups-client cups-daemon cups-filters cups-ppdc ghostscript poppler-utils
   qt6-translations-l10n
   # the Debian package (tools/package.sh) and its check

@@ -2,12 +2,20 @@
 
 #include "base/Codec.h"
 
+#include "base/QtTexts.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QInputMethod>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QValidator>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace hoxa {
 
@@ -86,6 +94,73 @@ void TCpEdit::focusInEvent(QFocusEvent* e)
     QLineEdit::focusInEvent(e);
     RequestImeMode(this, imeMode_);
     emit entered(e->reason());
+}
+
+void TCpEdit::PasteText(const QString& pasted)
+{
+    if (isReadOnly()) return;
+    if (maxBytes_ == 0 && !pasteConversion_) {
+        insert(pasted);
+        return;
+    }
+    const std::size_t kept = FromQString(text()).size() - FromQString(selectedText()).size();
+    const std::size_t room = maxBytes_ == 0 ? SIZE_MAX
+                             : kept < static_cast<std::size_t>(maxBytes_) ? maxBytes_ - kept : 0;
+    QString fit;
+    std::size_t used = 0;
+    for (int i = 0; i < pasted.size(); ++i) {
+        const int n = pasted[i].isHighSurrogate() && i + 1 < pasted.size() ? 2 : 1;
+        QString ch = pasted.mid(i, n);
+        i += n - 1;
+        bool lost = false;
+        const std::string bytes = FromQString(ch, &lost);
+        // A character CP932 cannot hold stays as it is (it is replaced once inserted).
+        if (pasteConversion_ && !lost) ch = ToQString(pasteConversion_(bytes));
+        const std::size_t size = FromQString(ch).size();
+        if (used + size > room) break;
+        used += size;
+        fit += ch;
+    }
+    if (fit.isEmpty() && !pasted.isEmpty()) return;  // nothing fits: the field stays as it is
+    insert(fit);
+}
+
+void TCpEdit::keyPressEvent(QKeyEvent* e)
+{
+    if (e->matches(QKeySequence::Paste)) {
+        PasteText(QGuiApplication::clipboard()->text());
+        e->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+void TCpEdit::mouseReleaseEvent(QMouseEvent* e)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (e->button() == Qt::MiddleButton && clipboard->supportsSelection() && !isReadOnly()) {
+        deselect();
+        PasteText(clipboard->text(QClipboard::Selection));
+        e->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(e);
+}
+
+void TCpEdit::contextMenuEvent(QContextMenuEvent* e)
+{
+    QMenu* menu = createStandardContextMenu();
+    if (!menu) return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // Its paste item (captioned as Qt's translation has it) pastes what fits.
+    for (QAction* a : menu->actions()) {
+        if (a->text().section(u'\t', 0, 0) != QLineEdit::tr("&Paste")) continue;
+        disconnect(a, &QAction::triggered, this, &QLineEdit::paste);
+        connect(a, &QAction::triggered, this, [this] { PasteText(QGuiApplication::clipboard()->text()); });
+    }
+    WidenForCaptions(menu);
+    menu->popup(e->globalPos());
+    e->accept();
 }
 
 void TCpEdit::ReplaceLostChars()

@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -33,21 +34,38 @@ public:
     // QLineEdit::setText).
     void SetText(std::string_view cp932);
 
-    // Maximum length in CP932 bytes for typing and pasting; 0 means none.
+    // Maximum length in CP932 bytes for typing and pasting; 0 means none.  A
+    // typed character that does not fit is refused; of a pasted text the part
+    // that fits is kept, cut at a character boundary.
     void SetMaxBytes(int bytes);
     int MaxBytes() const { return maxBytes_; }
+
+    // What the field makes of a pasted character before the limit is applied
+    // (the half-width conversion of the postal code and telephone fields).
+    void SetPasteConversion(std::function<std::string(std::string_view)> convert)
+    {
+        pasteConversion_ = std::move(convert);
+    }
+
+    // Pastes a text as Ctrl+V, Shift+Insert, the context menu and the middle
+    // button do: replaces the selection by the part that fits.
+    void PasteText(const QString& pasted);
 
     void SetImeMode(ImeMode mode);
     ImeMode Mode() const { return imeMode_; }
 
 signals:
-    // The field got the focus (after QLineEdit's own handling).
+    // The field got the focus (after QLineEdit's own handling), for whatever
+    // reason; the window decides whether that is an entering.
     void entered(Qt::FocusReason reason);
     // A typed or pasted character that CP932 cannot hold was replaced by 〓.
     void charsReplaced();
 
 protected:
     void focusInEvent(QFocusEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     void ReplaceLostChars();
@@ -55,6 +73,7 @@ private:
     int maxBytes_ = 0;
     std::size_t acceptedBytes_ = 0;  // CP932 bytes of the current text
     ImeMode imeMode_ = ImeMode::Open;
+    std::function<std::string(std::string_view)> pasteConversion_;
 };
 
 }  // namespace hoxa

@@ -1,6 +1,8 @@
 #include "app/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -17,11 +19,41 @@ QString LockPath()
     // The per-user runtime folder when the session has one, else the temp folder.
     QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (dir.isEmpty() || !QDir(dir).exists()) dir = QDir::tempPath();
-    return dir + QStringLiteral("/hoxa_Nivora-%1.lock").arg(::getuid());
+    return dir + QLatin1Char('/') + InstanceServerName() + QStringLiteral(".lock");
 }
 }  // namespace
 
-QString InstanceServerName() { return QStringLiteral("hoxa_Nivora-%1").arg(::getuid()); }
+QString DisplayKey(const QString& platform, const QString& x11Display, const QString& waylandDisplay)
+{
+    QString key;
+    if (platform == QLatin1String("wayland")) {
+        key = waylandDisplay.isEmpty() ? QStringLiteral("wayland-0") : waylandDisplay;
+    } else {
+        // host:display.screen; the screen is part of the same display, and an
+        // empty host, "unix" and "localhost"'s local socket name the same server.
+        key = x11Display;
+        const int colon = key.lastIndexOf(QLatin1Char(':'));
+        if (colon >= 0) {
+            const int dot = key.indexOf(QLatin1Char('.'), colon);
+            if (dot >= 0) key.truncate(dot);
+            if (key.left(colon) == QLatin1String("unix")) key.remove(0, colon);
+        }
+    }
+    // Only characters a socket name may hold; a long name (a Wayland socket
+    // given as a path) by its hash, to stay within the socket path limit.
+    QString safe;
+    for (QChar c : key) safe += (c.isLetterOrNumber() && c.unicode() < 128) || c == u'-' || c == u'.' ? c : QChar(u'_');
+    if (safe.size() > 32)
+        safe = QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+    return safe;
+}
+
+QString InstanceServerName()
+{
+    const QString display = DisplayKey(QGuiApplication::platformName(), qEnvironmentVariable("DISPLAY"),
+                                       qEnvironmentVariable("WAYLAND_DISPLAY"));
+    return QStringLiteral("hoxa_Nivora-%1-%2").arg(::getuid()).arg(display);
+}
 
 SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
 

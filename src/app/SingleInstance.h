@@ -1,6 +1,8 @@
-// One running copy per user.  The first copy listens on a local socket named
-// with the user id; a later start connects to it, asks it to bring its window
-// to the front and ends.
+// One running copy per user and display.  The first copy listens on a local
+// socket named with the user id and the display it shows its window on; a later
+// start on the same display connects to it, asks it to bring its window to the
+// front and ends.  A start on another display (a second seat, a remote desktop)
+// runs a copy of its own, whose window that display's user can see.
 #pragma once
 
 #include <QObject>
@@ -13,7 +15,13 @@ class QLocalServer;
 
 namespace hoxa {
 
-// "hoxa_Nivora-<uid>" (a socket in QDir::tempPath()).
+// The display part of the name: $WAYLAND_DISPLAY on Wayland, else $DISPLAY
+// without its screen number (":0.1" and "unix:0" are ":0"), reduced to the
+// characters a socket name may hold.
+QString DisplayKey(const QString& platform, const QString& x11Display, const QString& waylandDisplay);
+
+// "hoxa_Nivora-<uid>-<display>" (a socket in QDir::tempPath()) for the Qt
+// platform in use.
 QString InstanceServerName();
 
 class SingleInstance : public QObject {

@@ -1,8 +1,9 @@
-// Program entry: one running copy per user, then the main window.
+// Program entry: one running copy per user and display, then the main window.
 #include "app/SingleInstance.h"
 #include "app/hoxa_dprintUnit.h"
 #include "base/Codec.h"
 #include "base/Fonts.h"
+#include "base/QtTexts.h"
 #include "print/CupsSpooler.h"
 #include "print/PrinterWatcher.h"
 #include "print/SLIP97YPrnUnit.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("hoxa_Nivora"));
     QApplication::setWindowIcon(hoxa::ApplicationIcon());
     hoxa::InstallFontSubstitutions();
+    hoxa::InstallQtTranslation();  // Qt's own texts (context menus) in Japanese, whatever the locale
     QFont font(hoxa::ToQString("ＭＳ Ｐゴシック"));
     font.setPixelSize(16);
     QApplication::setFont(font);

@@ -16,6 +16,7 @@
 #include "print/WaybillLayout.h"
 #include "transfer/TransferCheck.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -198,6 +199,7 @@ private:
     void ConnectHandlers();
     std::array<QWidget*, 12> FunctionKeys() const;
     std::vector<QWidget*> SettingControls() const;
+    bool IsEntering(const QWidget* control, Qt::FocusReason reason) const;
     void EnterField(TCpEdit* edit, std::string_view guidance);
     void MoveFocus(QWidget* from, int step);
     void Memo1Change();
@@ -215,6 +217,7 @@ private:
     std::vector<FieldInfo> fields_;
     std::vector<KeyHandlers> keyMaps_;
     std::vector<QWidget*> tabOrder_;
+    QPointer<QWidget> focusedControl_;
     bool shown_ = false;
     bool saved_ = false;
     bool memoFixing_ = false;

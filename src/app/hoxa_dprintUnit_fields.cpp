@@ -10,6 +10,7 @@
 #include "base/MsgBox.h"
 #include "transfer/HalfWidth.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QTextCursor>
 #include <QUrl>
@@ -74,15 +75,17 @@ void TForm_Main::SetupFields()
         if (d.enter) enter = [this, f = d.enter] { (this->*f)(); };
         fields_.push_back({d.edit, std::move(enter), d.what});
     }
+    // The two fields that turn to half-width after every change take a pasted
+    // text in half-width, so that the limit counts what the field will hold.
+    for (TCpEdit* e : {u.Edit_Zip, u.Edit_tel})
+        e->SetPasteConversion([](std::string_view s) { return ToHalfWidth(s); });
     for (TCpEdit* goods : {u.Edit_G1, u.Edit_G2, u.Edit_G3})
         for (FieldInfo& f : fields_)
             if (f.edit == goods) f.enter = [this, goods] { Edit_G1Enter(goods); };
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         TCpEdit* edit = fields_[i].edit;
         connect(edit, &TCpEdit::entered, this, [this, i](Qt::FocusReason reason) {
-            // Activating the window or closing a popup is no entering.
-            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
-            if (fields_[i].enter) Guarded(this, fields_[i].enter);
+            if (fields_[i].enter && IsEntering(fields_[i].edit, reason)) Guarded(this, fields_[i].enter);
         });
         connect(edit, &TCpEdit::charsReplaced, this, [this, i] {
             SetGuidance(std::string(fields_[i].what) + kLostSuffix);
@@ -94,6 +97,25 @@ void TForm_Main::SetupFields()
     connect(u.Memo1, &QPlainTextEdit::textChanged, this, [this] { Guarded(this, [this] { Memo1Change(); }); });
     u.Memo1->installEventFilter(this);
     Memo1Change();
+
+    // The control of this window that holds (or last held) the focus; updated
+    // after the newly focused control has seen its focus-in.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && now->window() == this) focusedControl_ = now;
+    });
+}
+
+bool TForm_Main::IsEntering(const QWidget* control, Qt::FocusReason reason) const
+{
+    // A control is entered when it takes the focus over from another control of
+    // this window: by the user, or by the program, also when the program moved
+    // the focus while a message box was still up and the window only gets it
+    // back when the box has gone.  The window coming back to the front with the
+    // same control, a popup (context menu, calendar) closing, or the first
+    // control the window picks for itself when it is first activated without
+    // one, enters nothing.
+    if (control == focusedControl_) return false;
+    return focusedControl_ || reason != Qt::ActiveWindowFocusReason;
 }
 
 void TForm_Main::EnterField(TCpEdit* edit, std::string_view guidance)

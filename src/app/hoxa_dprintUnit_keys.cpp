@@ -6,6 +6,8 @@
 #include "base/MsgBox.h"
 
 #include <QKeyEvent>
+#include <QPushButton>
+#include <QToolButton>
 
 namespace hoxa {
 
@@ -21,6 +23,9 @@ void TForm_Main::SetupKeyMap()
     keyMaps_.push_back({u.Edit_de_date1, &TForm_Main::FormKeyDown, &TForm_Main::Edit_de_dateKeyPress});
     keyMaps_.push_back({u.Edit_de_date2, &TForm_Main::FormKeyDown, &TForm_Main::Edit_de_dateKeyPress});
     for (const KeyHandlers& k : keyMaps_) k.control->installEventFilter(this);
+    // Enter presses a focused push or picture button, as Space does.
+    for (QAbstractButton* b : findChildren<QAbstractButton*>())
+        if (qobject_cast<QToolButton*>(b) || qobject_cast<QPushButton*>(b)) b->installEventFilter(this);
 
     tabOrder_ = {u.Edit_Zip,       u.Edit_Add1,     u.Edit_Add2,        u.Edit_Custo1,     u.Edit_tel,
                  u.CheckBox_Date_1, u.DateTimePicker_1, u.Edit_de_date1, u.Edit_de_date2,   u.Edit_de_date3,
@@ -50,14 +55,17 @@ void TForm_Main::MoveFocus(QWidget* from, int step)
 bool TForm_Main::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == ui_->Memo1) {
-        if (e->type() == QEvent::FocusIn) {
-            const auto reason = static_cast<QFocusEvent*>(e)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) Memo1Enter();
-        }
+        if (e->type() == QEvent::FocusIn && IsEntering(ui_->Memo1, static_cast<QFocusEvent*>(e)->reason()))
+            Memo1Enter();
         return QWidget::eventFilter(watched, e);
     }
     if (e->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, e);
     const auto* key = static_cast<QKeyEvent*>(e);
+    if (auto* button = qobject_cast<QAbstractButton*>(watched)) {
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return QWidget::eventFilter(watched, e);
+        if (button->isEnabled()) button->click();
+        return true;
+    }
     for (const KeyHandlers& k : keyMaps_) {
         if (k.control != watched) continue;
         auto* control = static_cast<QWidget*>(watched);

@@ -7,10 +7,15 @@
 
 #include "app/CpEdit.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QIcon>
 #include <QLineEdit>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QTabBar>
 
+#include <algorithm>
 
 namespace hoxa {
 
@@ -32,6 +37,56 @@ QIcon ButtonPicture(const char* picture)
     return QIcon(QStringLiteral(":/app/%1.png").arg(QLatin1String(picture)));
 }
 
+// The tab strip's own spacing: the room the style leaves around a caption, and
+// a tab exactly as high as the strip.
+class TabStripStyle : public QProxyStyle {
+public:
+    TabStripStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+    void SetSpace(int h, int v)
+    {
+        hSpace_ = h;
+        vSpace_ = v;
+    }
+    int pixelMetric(PixelMetric m, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (m == PM_TabBarTabHSpace && hSpace_ >= 0) return hSpace_;
+        if (m == PM_TabBarTabVSpace && vSpace_ >= 0) return vSpace_;
+        return QProxyStyle::pixelMetric(m, option, widget);
+    }
+
+private:
+    int hSpace_ = -1;
+    int vSpace_ = -1;
+};
+
+// Fits the tabs into the strip: every tab as high as the strip, and all of them
+// in sight at the largest caption size from `px` down to `minPx` that lets them,
+// with as much room around each caption as is left (at most the style's own).
+// When even the smallest size needs more than the strip's width, the tabs keep
+// `px` and the strip scrolls.
+void FitTabs(QTabBar* bar, int px, int minPx)
+{
+    auto* style = new TabStripStyle;
+    style->setParent(bar);
+    bar->setStyle(style);
+    const int styleSpace = style->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, bar);
+    auto fits = [bar, style](int size, int hSpace) {
+        QFont f = bar->font();
+        f.setPixelSize(size);
+        bar->setFont(f);
+        style->SetSpace(hSpace, std::max(0, bar->height() - QFontMetrics(f).height()));
+        QEvent changed(QEvent::StyleChange);  // lays the tabs out anew
+        QApplication::sendEvent(bar, &changed);
+        int width = 0;
+        for (int i = 0; i < bar->count(); ++i) width += bar->tabRect(i).width();
+        return width <= bar->width();
+    };
+    bool done = false;
+    for (int size = px; size >= minPx && !done; --size)
+        for (int hSpace = styleSpace; hSpace >= 2 && !done; --hSpace) done = fits(size, hSpace);
+    if (!done) fits(px, styleSpace);
+}
+
 }  // namespace
 
 void TForm_Main::SetFill(QWidget* w, const QColor& colour)
@@ -49,7 +104,7 @@ void TForm_Main::SetupLook()
         {u.Label_D5, 16}, {u.Label_Warning, 13}, {u.Label_BitBtn1, 11}, {u.Label_MemoCLS, 11},
         {u.Label_CLS, 11}, {u.Label_BitBtnMy, 11}, {u.Memo1, 13}, {u.Label_MemoUnder, 11},
         // sender panel
-        {u.CheckBox_My, 15}, {u.PageControl_My, 12}, {u.Label_M1, 15}, {u.Label_M2, 15},
+        {u.CheckBox_My, 15}, {u.Label_M1, 15}, {u.Label_M2, 15},
         {u.Label_M4, 15}, {u.Label_M5, 15}, {u.Edit_MyZip, 15}, {u.Edit_MyADD1, 15},
         {u.Edit_MyADD2, 15}, {u.Edit_My, 15}, {u.Edit_MyTEL, 15},
         // goods and printer
@@ -88,11 +143,13 @@ void TForm_Main::SetupLook()
     // Sender tabs: only the strip is used.
     u.PageControl_My->setDrawBase(false);
     u.PageControl_My->setExpanding(false);
-    u.PageControl_My->setUsesScrollButtons(true);  // ten tabs are wider than the strip
+    u.PageControl_My->setUsesScrollButtons(true);  // should the captions not fit at a readable size
     for (int i = 1; i <= 10; ++i) {
         const int t = u.PageControl_My->addTab(QStringLiteral(u"依頼主%1").arg(i));
         u.PageControl_My->setTabTextColor(t, kGrey);
     }
+    // At 12 pixels the ten captions alone are wider than the 440-pixel strip.
+    FitTabs(u.PageControl_My, 12, 10);
     u.PageControl_My->setCurrentIndex(0);
     for (QToolButton* arrow : u.PageControl_My->findChildren<QToolButton*>()) arrow->setFocusPolicy(Qt::NoFocus);
 

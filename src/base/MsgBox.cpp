@@ -3,6 +3,7 @@
 #include "base/Codec.h"
 #include "base/cp932.h"
 
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -13,6 +14,22 @@ MessageBoxHook& Hook()
 {
     static MessageBoxHook hook;
     return hook;
+}
+
+// Keeps a box at least as wide as its caption needs in the title bar: the
+// caption in bold (title bars usually are) and room for the window icon and
+// three title buttons, each about a line high.  A narrow box ("終了しますか?")
+// would otherwise get its caption cut short by the window manager.
+void FitCaption(QMessageBox& box)
+{
+    QFont bold = box.font();
+    bold.setBold(true);
+    const QFontMetrics fm(bold);
+    const int need = fm.horizontalAdvance(box.windowTitle()) + 4 * (fm.height() + 8);
+    // The box sizes itself from its layout: a spacer across it holds the width.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(need, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
 }
 
 bool Show(QWidget* parent, BoxKind kind, std::string_view text)
@@ -27,10 +44,12 @@ bool Show(QWidget* parent, BoxKind kind, std::string_view text)
         QPushButton* no = box.addButton(ToQString("いいえ(&N)"), QMessageBox::NoRole);
         box.setDefaultButton(kind == BoxKind::Question ? yes : no);
         box.setEscapeButton(no);
+        FitCaption(box);
         box.exec();
         return box.clickedButton() == yes;
     }
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    FitCaption(box);
     box.exec();
     return true;
 }

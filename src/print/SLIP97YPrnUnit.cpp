@@ -27,6 +27,18 @@ void SetPixelFont(QWidget* w, int px)
 
 bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
+// How many integer digits the box shows whole after a minus sign, at its widest
+// digit (at least one).
+int DigitsInSight(const TObNumEdit* box)
+{
+    char widest = '0';
+    for (char c = '1'; c <= '9'; ++c)
+        if (box->TextWidth(std::string(1, c)) > box->TextWidth(std::string(1, widest))) widest = c;
+    int n = 1;
+    while (n < 9 && box->DisplayWidth("-" + std::string(n + 1, widest)) <= box->AvailableWidth()) ++n;
+    return n;
+}
+
 }  // namespace
 
 TForm_SLIP97YPrn::TForm_SLIP97YPrn(QWidget* parent, MarginDialogHost& host)
@@ -44,8 +56,15 @@ TForm_SLIP97YPrn::TForm_SLIP97YPrn(QWidget* parent, MarginDialogHost& host)
     SetPixelFont(ui_->Label_LEFT, 13);
     SetPixelFont(ui_->BitBtn_MRGN, 12);
     SetPixelFont(ui_->BitBtn_TestPrint, 12);
-    ui_->ObNumEdit_TOP->SetErrorBeep(false);
-    ui_->ObNumEdit_LEFT->SetErrorBeep(false);
+    // Margins are whole printer dots.  A box takes no decimal part and no more
+    // digits than it shows whole, so that a value it holds is never clipped on
+    // the left, where its minus sign stands (three digits with the window font:
+    // far more than any form is ever off).
+    for (TObNumEdit* box : {ui_->ObNumEdit_TOP, ui_->ObNumEdit_LEFT}) {
+        box->SetErrorBeep(false);
+        box->SetDecimalLength(0);
+        box->SetIntegerLength(DigitsInSight(box));
+    }
     // Our own picture: reading the desktop's icon theme would slow the start.
     ui_->BitBtn_MRGN->setIcon(QIcon(QStringLiteral(":/print/margin-register.png")));
 
@@ -70,12 +89,38 @@ void TForm_SLIP97YPrn::showEvent(QShowEvent* e)
 
 void TForm_SLIP97YPrn::FormShow()
 {
-    // Take off what the window frame adds to the outer size.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    setFixedSize(kOuterSize - frame);
+    // Take off what the window frame adds to the outer size.  The window manager
+    // tells the frame only once the dialog has been on the screen; before its
+    // first showing the main window's frame stands in for it, and a frame that
+    // turns out otherwise is taken into account when the dialog is activated.
+    QMargins frame = FrameMargins(this);
+    if (frame.isNull() && parentWidget()) frame = FrameMargins(parentWidget()->window());
+    FitOuterSize(frame);
     ui_->ObNumEdit_TOP->SetText(host_.TopMargin());
     ui_->ObNumEdit_LEFT->SetText(host_.LeftMargin());
     ui_->ObNumEdit_TOP->setFocus(Qt::OtherFocusReason);
+}
+
+QMargins TForm_SLIP97YPrn::FrameMargins(const QWidget* window)
+{
+    const QRect outer = window->frameGeometry();
+    const QRect inner = window->geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+void TForm_SLIP97YPrn::FitOuterSize(const QMargins& frame)
+{
+    setFixedSize(kOuterSize - QSize(frame.left() + frame.right(), frame.top() + frame.bottom()));
+}
+
+bool TForm_SLIP97YPrn::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowActivate) {
+        const QMargins frame = FrameMargins(this);
+        if (!frame.isNull() && frameGeometry().size() != kOuterSize) FitOuterSize(frame);
+    }
+    return QDialog::event(e);
 }
 
 void TForm_SLIP97YPrn::BitBtn_MRGNClick()

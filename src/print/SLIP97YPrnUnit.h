@@ -7,6 +7,7 @@
 #include "print/WaybillLayout.h"
 
 #include <QDialog>
+#include <QMargins>
 
 #include <string>
 
@@ -62,11 +63,17 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    bool event(QEvent* e) override;
 
 private:
     // The first box whose text could not be registered, after its notice; null
     // when both can.
     QWidget* RefusedMargin();
+    // What the window manager's frame adds around a window's client area (none
+    // while the window has not been on the screen).
+    static QMargins FrameMargins(const QWidget* window);
+    // Sizes the client area so that the frame makes the outer size the dialog should have.
+    void FitOuterSize(const QMargins& frame);
 
     ::Ui::TForm_SLIP97YPrn* ui_;
     MarginDialogHost& host_;

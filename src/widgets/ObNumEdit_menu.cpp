@@ -9,6 +9,7 @@
 #include <QMimeData>
 
 #include "base/Codec.h"
+#include "base/QtTexts.h"
 
 namespace hoxa {
 
@@ -67,6 +68,7 @@ void TObNumEdit::PopupMenuItemClick(int tag)
 void TObNumEdit::contextMenuEvent(QContextMenuEvent* e)
 {
     PopupMenuPopup();
+    WidenForCaptions(menu_);
     menu_->popup(e->globalPos());
     e->accept();
 }

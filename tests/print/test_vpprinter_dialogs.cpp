@@ -135,7 +135,10 @@ TEST_F(DialogTest, CancelChangesNothing) {
     WhenDialogShows([&](QDialog* d) {
         d->findChild<QComboBox*>(QStringLiteral("printerCombo"))->setCurrentIndex(1);
         d->findChild<QComboBox*>(QStringLiteral("paperCombo"))->setCurrentIndex(2);
-        Press(d, QDialogButtonBox::Cancel);
+        // The keypad's Enter presses the focused button, not the default one.
+        QPushButton* cancel = d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Cancel);
+        cancel->setFocus();
+        QTest::keyClick(cancel, Qt::Key_Enter, Qt::KeypadModifier);
     });
     EXPECT_FALSE(setup.Execute());
     EXPECT_EQ(vp.GetIndex(), 0);

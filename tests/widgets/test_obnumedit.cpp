@@ -716,6 +716,48 @@ TEST(ObNumEditMenu, RightClickOpensTheMenuAndKeepsTheSelection)
     EXPECT_GT(f.second->SelLength(), 0);
 }
 
+// The width of what an item of a shown menu draws: its caption's glyphs.
+int ItemInk(QMenu* menu, QAction* item)
+{
+    const QImage img = menu->grab().toImage();
+    const QRect r = menu->actionGeometry(item).adjusted(4, 2, -4, -2);
+    const QRgb fill = img.pixel(r.right(), r.top());
+    int left = r.right(), right = r.left();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (std::abs(qGray(img.pixel(x, y)) - qGray(fill)) > 60) left = std::min(left, x), right = std::max(right, x);
+    return right - left;
+}
+
+TEST(ObNumEditMenu, EveryCaptionIsDrawnWhole)
+{
+    // The program's window font, a proportional one.
+    const QFont old = QApplication::font();
+    QFont font(ToQString("ＭＳ Ｐゴシック"));
+    font.setPixelSize(16);
+    QApplication::setFont(font);
+    {
+        Form f;
+        f.second->SetText("12");
+        QContextMenuEvent open(QContextMenuEvent::Mouse, f.second->rect().center(),
+                               f.second->mapToGlobal(f.second->rect().center()));
+        QApplication::sendEvent(f.second, &open);
+        QMenu* menu = f.second->PopupMenu();
+        ASSERT_TRUE(menu->isVisible());
+        for (QAction* item : menu->actions()) {
+            if (item->isSeparator()) continue;
+            // The same caption in a menu with all the room it wants.
+            QMenu roomy;
+            QAction* same = roomy.addAction(item->text());
+            same->setEnabled(item->isEnabled());
+            roomy.setMinimumWidth(400);
+            roomy.resize(roomy.sizeHint());
+            EXPECT_EQ(ItemInk(menu, item), ItemInk(&roomy, same)) << FromQString(item->text());
+        }
+        menu->hide();
+    }
+    QApplication::setFont(old);
+}
 
 TEST(ObNumEditDesigner, PromotedWidgetInAForm)
 {
