@@ -63,14 +63,16 @@ private:
 // in sight at the largest caption size from `px` down to `minPx` that lets them,
 // with as much room around each caption as is left (at most the style's own).
 // When even the smallest size needs more than the strip's width, the tabs keep
-// `px` and the strip scrolls.
+// `px` and the strip scrolls.  The widths are worked out from the captions'
+// measures; the tabs are laid out only to learn what the style adds to each and
+// to apply the choice (laying them out for every size tried would slow the start).
 void FitTabs(QTabBar* bar, int px, int minPx)
 {
     auto* style = new TabStripStyle;
     style->setParent(bar);
     bar->setStyle(style);
     const int styleSpace = style->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, bar);
-    auto fits = [bar, style](int size, int hSpace) {
+    const auto apply = [bar, style](int size, int hSpace) {
         QFont f = bar->font();
         f.setPixelSize(size);
         bar->setFont(f);
@@ -79,12 +81,26 @@ void FitTabs(QTabBar* bar, int px, int minPx)
         QApplication::sendEvent(bar, &changed);
         int width = 0;
         for (int i = 0; i < bar->count(); ++i) width += bar->tabRect(i).width();
-        return width <= bar->width();
+        return width;
     };
-    bool done = false;
-    for (int size = px; size >= minPx && !done; --size)
-        for (int hSpace = styleSpace; hSpace >= 2 && !done; --hSpace) done = fits(size, hSpace);
-    if (!done) fits(px, styleSpace);
+    const auto captions = [bar](int size) {
+        QFont f = bar->font();
+        f.setPixelSize(size);
+        const QFontMetrics fm(f);
+        int width = 0;
+        for (int i = 0; i < bar->count(); ++i) width += fm.size(Qt::TextShowMnemonic, bar->tabText(i)).width();
+        return width;
+    };
+    const int laidOut = apply(px, styleSpace);
+    if (laidOut <= bar->width()) return;
+    // What the style gives every tab beside its caption and the spacing.
+    const int extra = laidOut - captions(px) - bar->count() * styleSpace;
+    for (int size = px; size >= minPx; --size) {
+        const int room = bar->width() - captions(size) - bar->count() * extra;
+        const int hSpace = std::min(styleSpace, room / std::max(1, bar->count()));
+        if (hSpace >= 2 && apply(size, hSpace) <= bar->width()) return;
+    }
+    apply(px, styleSpace);
 }
 
 }  // namespace
