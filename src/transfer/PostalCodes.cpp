@@ -393,14 +393,20 @@ std::size_t After(std::string_view address, std::size_t i, std::string_view part
     return i;
 }
 
-// The city as written in full, and without its county (八重山郡与那国町 -> 与那国町).
+// The city as written in full, without its county (八重山郡与那国町 -> 与那国町),
+// and a ward of a designated city on its own (福岡市博多区 -> 博多区).
 bool BeginsWithCity(std::string_view address, std::size_t i, std::string_view city)
 {
     if (After(address, i, city) != std::string_view::npos) return true;
-    for (std::size_t k = 0; k < city.size(); k += CharLenAt(city, k))
+    std::size_t cityEnd = std::string_view::npos, last = 0;
+    for (std::size_t k = 0; k < city.size(); k += CharLenAt(city, k)) {
         if (city.substr(k, 2) == "郡" && k + 2 < city.size())
             return After(address, i, city.substr(k + 2)) != std::string_view::npos;
-    return false;
+        if (city.substr(k, 2) == "市" && cityEnd == std::string_view::npos) cityEnd = k + 2;
+        last = k;
+    }
+    const bool ward = cityEnd < city.size() && city.substr(last) == "区";
+    return ward && After(address, i, city.substr(cityEnd)) != std::string_view::npos;
 }
 
 }  // namespace

@@ -164,6 +164,8 @@ TEST_F(ProgramTable, AddressMatchesPrefectureAndCityOfTheCode)
         {"100-0001", "東京都", false},
         {"907-1801", "沖縄県八重山郡与那国町与那国", true},
         {"907-1801", "沖縄県与那国町", true},  // county left out
+        {"530-0001", "北区梅田1-1", true},     // the ward of a designated city on its own
+        {"530-0001", "中央区梅田1-1", false},
         {"989-0501", "宮城県刈田郡七ケ宿町柏木山", true},  // ケ for ヶ
         {"860-0824", "熊本県熊本市南区十禅寺", true},      // the code's two wards share 熊本市
         {"335-0000", "埼玉県戸田市", true},               // two cities: the prefecture only

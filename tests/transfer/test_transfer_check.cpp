@@ -4,6 +4,7 @@
 #include "transfer/TransferCheck.h"
 
 #include "transfer/HalfWidth.h"
+#include "transfer/PostalCodes.h"
 #include "transfer/corpus.h"
 
 #include <algorithm>
@@ -39,6 +40,7 @@ const char* const kFieldNames[] = {"zip", "add1", "add2", "name", "tel"};
 // Runs the transfer and the check on every block; `readings` are the clerk's.
 Rates Measure(const std::vector<Block>& blocks, const std::map<std::string, Block>& readings, const char* corpus)
 {
+    UsePostalDataFile(HOXA_SOURCE_DIR "/data/postal-codes.dat");
     Rates rates;
     for (const auto& b : blocks) {
         if (b.refused) continue;
@@ -54,7 +56,8 @@ Rates Measure(const std::vector<Block>& blocks, const std::map<std::string, Bloc
         if (Plain(r.add1 + r.add2) != Plain(clerk.add1 + clerk.add2)) wrongFields += " address";
         if (Plain(r.custo1) != Plain(clerk.custo1)) wrongFields += " name";
         if (Plain(r.tel, true) != Plain(clerk.tel, true)) wrongFields += " tel";
-        const CheckResult c = CheckTransfer(b.input, {r.zip, r.add1, r.add2, r.custo1, r.tel});
+        // As in the window: postal code and address compared through the committed data.
+        const CheckResult c = CheckTransfer(b.input, {r.zip, r.add1, r.add2, r.custo1, r.tel}, &AddressMatchesPostalCode);
         const bool wrong = !wrongFields.empty(), marked = c.AnyMarked();
         (wrong ? rates.wrong : rates.right)++;
         (wrong ? rates.wrongMarked : rates.rightMarked) += marked;
