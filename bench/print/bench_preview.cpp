@@ -1,11 +1,9 @@
 // The print preview's work: the page model of the sample waybill (layout, text
 // cells, caption sizes) and one repaint of the page at the zoom that fits an
 // ordinary window and at actual size on a 96 dpi screen.
-#include "base/Fonts.h"
 #include "print/WaybillPage.h"
 #include "print/waybill_sample.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
@@ -54,14 +52,3 @@ void BM_PreviewRepaint(benchmark::State& state)
 BENCHMARK(BM_PreviewRepaint)->Arg(30)->Arg(53)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    InstallFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -2,13 +2,11 @@
 // BeginDoc, the waybill drawn on the canvas, EndDoc rendering the PDF and
 // submitting it.  Needs a print server with the queue named in HOXA_CUPS_DOT
 // (tests/print/with_cupsd.sh provides one).  Reports the submitted PDF's size.
-#include "base/Fonts.h"
 #include "print/CupsSpooler.h"
 #include "print/Vp_d97Y_DotUnit.h"
 #include "print/VpPrinters.h"
 #include "print/waybill_sample.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <benchmark/benchmark.h>
 
@@ -82,14 +80,3 @@ void BM_PrintJob(benchmark::State& state)
 BENCHMARK(BM_PrintJob)->Unit(benchmark::kMillisecond)->Iterations(4)->Repetitions(7);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    InstallFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
