@@ -150,4 +150,15 @@ std::string FromQString(const QString& text, bool* lost)
     return out;
 }
 
+std::string Cp932ToUtf8(std::string_view cp932)
+{
+    const QByteArray utf8 = ToQString(cp932).toUtf8();
+    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+}
+
+std::string Utf8ToCp932(std::string_view utf8, bool* lost)
+{
+    return FromQString(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), lost);
+}
+
 }  // namespace hoxa

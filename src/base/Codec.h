@@ -19,6 +19,11 @@ QString ToQString(std::string_view cp932);
 // their CP932 counterparts.
 std::string FromQString(const QString& text, bool* lost = nullptr);
 
+// CP932 bytes to UTF-8 and back, for files and databases that hold UTF-8 (order
+// exports, the journal).  Same rules as ToQString / FromQString.
+std::string Cp932ToUtf8(std::string_view cp932);
+std::string Utf8ToCp932(std::string_view utf8, bool* lost = nullptr);
+
 // The geta mark 〓 that stands for a character CP932 cannot hold.
 inline constexpr std::string_view kGeta = "\x81\xAC";
 

@@ -92,3 +92,16 @@ TEST(Codec, LongJapaneseTextRoundTrips)
     for (int i = 0; i < 500; ++i) text += "東京都港区芝公園4-2-8　ﾊｲﾂ山田①～＼";
     EXPECT_EQ(RoundTrip(text), text);
 }
+
+TEST(Codec, Utf8BothWays)
+{
+    // "①～髙 東京" in UTF-8, and a character CP932 cannot hold.
+    const std::string utf8 = "\xE2\x91\xA0\xEF\xBD\x9E\xE9\xAB\x99 \xE6\x9D\xB1\xE4\xBA\xAC";
+    const std::string cp932 = "\x87\x40\x81\x60\xFB\xFC \x93\x8C\x8B\x9E";
+    EXPECT_EQ(Cp932ToUtf8(cp932), utf8);
+    bool lost = false;
+    EXPECT_EQ(Utf8ToCp932(utf8, &lost), cp932);
+    EXPECT_FALSE(lost);
+    EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80" "b", &lost), "a\x81\xAC" "b");  // U+1F600
+    EXPECT_TRUE(lost);
+}
