@@ -248,7 +248,9 @@ OrderTable ParseOrderFile(std::string_view bytes)
         const std::size_t line = reader.Line();
         const std::size_t textBefore = t.text_.size(), endsBefore = t.ends_.size();
         const std::size_t cells = reader.Read(t.text_, t.ends_);
-        if (t.text_.size() == textBefore) {  // a blank line, or separators only
+        const bool blank = std::all_of(t.text_.begin() + static_cast<std::ptrdiff_t>(textBefore), t.text_.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+        if (blank) {  // a blank line, or separators and blanks only
             t.ends_.resize(endsBefore);
             continue;
         }

@@ -28,7 +28,7 @@ inline constexpr std::size_t kMaxOrderRows = 100000;
 enum class OrderFileEncoding { Cp932, Utf8 };
 
 // The cells of an order file: a header and its rows, each row as many cells as
-// the header.  Rows whose cells are all empty (blank lines) are left out.  The
+// the header.  Rows whose cells are all blank (blank lines) are left out.  The
 // cells are held back to back in one text, so that a large file stays small.
 class OrderTable {
 public:

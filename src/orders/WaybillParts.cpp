@@ -4,6 +4,7 @@
 #include "transfer/HalfWidth.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace hoxa {
 
