@@ -34,15 +34,15 @@ constexpr OrderField kDestination[] = {OrderField::Zip, OrderField::Address, Ord
                                        OrderField::Tel};
 
 // The destination cells of a row as they stand, one key for rows that go to
-// the same place; *empty tells whether they are all blank.
-std::string DestinationKey(const OrderTable& t, std::size_t row, const ColumnMapping& m, bool* empty)
+// the same place; *blank tells whether they are all blank.
+std::string DestinationKey(const OrderTable& t, std::size_t row, const ColumnMapping& m, bool* blank)
 {
     std::string key;
-    *empty = true;
+    *blank = true;
     for (const OrderField f : kDestination)
         for (const std::size_t c : m[f]) {
             const std::string_view cell = t.Cell(row, c);
-            if (*empty && !Trim(cell).empty()) *empty = false;
+            if (*blank && !Trim(cell).empty()) *blank = false;
             key.append(cell);
             key.push_back('\x1F');
         }

@@ -18,7 +18,7 @@ struct Rule {
     std::vector<Names> parts;
 };
 
-struct Spec {
+struct KnownExport {
     Marketplace market;
     std::vector<Names> keys;  // all must be there
     std::vector<Rule> rules;  // per field, the first rule that applies
@@ -28,9 +28,9 @@ struct Spec {
 using F = OrderField;
 
 // Shipping columns of the known exports, as versions spell them.
-const std::vector<Spec>& Specs()
+const std::vector<KnownExport>& KnownExports()
 {
-    static const std::vector<Spec> specs = {
+    static const std::vector<KnownExport> exports = {
         {Marketplace::Rakuten,
          {{"注文番号"}, {"送付先郵便番号1", "送付先郵便番号"}, {"送付先住所都道府県", "送付先都道府県"}},
          {{F::OrderId, {{"注文番号"}}},
@@ -103,7 +103,7 @@ const std::vector<Spec>& Specs()
           {F::Quantity, {{"数量"}}}},
          {}},
     };
-    return specs;
+    return exports;
 }
 
 // How column names are compared: half-width, without blanks, hyphens and
@@ -152,19 +152,19 @@ std::string_view OrderFieldCaption(OrderField f)
 std::optional<OrderFormat> RecogniseOrderFormat(const std::vector<std::string>& header)
 {
     const HeaderIndex index(header);
-    for (const Spec& spec : Specs()) {
+    for (const KnownExport& known : KnownExports()) {
         bool all = true;
-        for (const Names& key : spec.keys) all = all && index.Find(key).has_value();
+        for (const Names& key : known.keys) all = all && index.Find(key).has_value();
         if (!all) continue;
         OrderFormat format;
-        format.market = spec.market;
-        for (const Rule& rule : spec.rules) {
+        format.market = known.market;
+        for (const Rule& rule : known.rules) {
             auto& columns = format.mapping[rule.field];
             if (!columns.empty()) continue;  // an earlier rule applied
             for (const Names& part : rule.parts)
                 if (const auto c = index.Find(part)) columns.push_back(*c);
         }
-        for (const auto& [name, names] : spec.upload)
+        for (const auto& [name, names] : known.upload)
             if (const auto c = index.Find(names)) format.uploadColumns.emplace_back(name, *c);
         return format;
     }
