@@ -241,11 +241,13 @@ std::vector<JournalId> Journal::Search(const JournalQuery& q)
 {
     std::string sql = "SELECT id FROM entries";
     SqlParams params;
-    const auto where = [&](const char* condition, SqlParam value) {
+    // condition with "$" for its parameter.
+    const auto where = [&](std::string condition, SqlParam value) {
         params.push_back(std::move(value));
-        sql += (params.size() == 1 ? " WHERE " : " AND ") + std::string(condition) + std::to_string(params.size());
+        condition.insert(condition.find('$') + 1, std::to_string(params.size()));
+        sql += (params.size() == 1 ? " WHERE " : " AND ") + condition;
     };
-    if (const std::string text = SearchForm(q.text); !text.empty()) where("0 < strpos(search, $", text);
+    if (const std::string text = SearchForm(q.text); !text.empty()) where("0 < strpos(search, $)", text);
     if (q.from) where("printed_at >= $", q.from);
     if (q.until) where("printed_at < $", q.until);
     sql += " ORDER BY printed_at DESC, id DESC";

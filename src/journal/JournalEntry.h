@@ -32,9 +32,10 @@ struct JournalEntry {
     std::string batch;         // one uid shared by the entries of one batch print; empty: single
     std::string tracking;      // 伝票番号, 12 digits; empty until entered
     std::string reprintOf;     // uid of the entry this one prints again; empty: a first print
-
-    bool operator==(const JournalEntry&) const = default;
 };
+
+// Every field alike, the waybill's texts included.
+bool operator==(const JournalEntry& a, const JournalEntry& b);
 
 // What the journal knows of an earlier print of the same waybill.
 struct EarlierPrint {

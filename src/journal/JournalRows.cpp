@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 
 #include <array>
+#include <tuple>
 
 namespace hoxa {
 
@@ -110,6 +111,19 @@ Marketplace MarketplaceFromName(std::string_view name)
     for (const auto& [market, n] : kMarketNames)
         if (n == name) return market;
     return Marketplace::Other;
+}
+
+bool operator==(const JournalEntry& a, const JournalEntry& b)
+{
+    const auto tie = [](const JournalEntry& e) {
+        const WaybillRecord& w = e.waybill;
+        return std::tie(e.id, e.uid, e.printedAt, e.state, e.station, e.printer, e.paperFeed, e.jobId, w.zip,
+                        w.add1, w.add2, w.custo1, w.tel, w.myZip, w.myAdd1, w.myAdd2, w.my, w.myTel,
+                        w.printSender, w.g1, w.g2, w.g3, w.dateText, w.printDate, w.deDate1, w.deDate2,
+                        w.deDate3, w.prnTop, w.prnLeft, w.dpix, w.dpiy, e.order, e.batch, e.tracking,
+                        e.reprintOf);
+    };
+    return tie(a) == tie(b);
 }
 
 void MigrateJournal(SqlConnection& c, const std::string& storeName)

@@ -94,6 +94,7 @@ PgConnection::PgConnection(const std::string& conninfo, std::chrono::millisecond
         throw ESqlError(ConnectFailure(message), message);
     }
     PQsetnonblocking(conn_, 1);
+    PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);  // "already exists, skipping"
 }
 
 PgConnection::~PgConnection()
