@@ -1,5 +1,6 @@
 #include "journal/UploadFiles.h"
 
+#include "base/AtomicFile.h"
 #include "base/Codec.h"
 
 #include <cstdio>
@@ -128,6 +129,16 @@ UploadSet MakeUploadFiles(std::span<const JournalEntry> entries, const Courier& 
     for (UploadFile* f : {&rakuten, &amazon, &yahoo, &plain})
         if (f->entries) set.files.push_back(std::move(*f));
     return set;
+}
+
+std::string WriteUploadFiles(const std::string& dir, const UploadSet& set)
+{
+    for (const UploadFile& f : set.files) {
+        const std::string path = PathIn(dir, f.fileName);
+        if (const int err = ReplaceFileAtomically(path, f.bytes))
+            return path + " に書き込めません (" + FileErrorText(err) + ")。";
+    }
+    return {};
 }
 
 }  // namespace hoxa

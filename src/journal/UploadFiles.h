@@ -38,4 +38,9 @@ struct UploadSet {
 UploadSet MakeUploadFiles(std::span<const JournalEntry> entries, const Courier& courier,
                           std::string_view today);
 
+// Writes the files into the folder dir, each replaced whole.  Returns an empty
+// text, or the message for the first file that could not be written (CP932,
+// naming its full path, ending in "。"); the files after it are not written.
+std::string WriteUploadFiles(const std::string& dir, const UploadSet& set);
+
 }  // namespace hoxa
