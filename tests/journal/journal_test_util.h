@@ -43,26 +43,15 @@ private:
 // A waybill as a batch of order n would print it.
 inline JournalEntry SampleEntry(int n, Marketplace market = Marketplace::Rakuten)
 {
+    const std::string s = std::to_string(n);
     JournalEntry e;
     e.station = "packing-1";
     e.printer = "hoxa_dot";
     e.paperFeed = 1;
-    WaybillRecord& w = e.waybill;
-    w.zip = "100-000" + std::to_string(n % 10);
-    w.add1 = "東京都千代田区千代田" + std::to_string(n);
-    w.add2 = "ハイツ１０１";
-    w.custo1 = "山田　太郎" + std::to_string(n);
-    w.tel = "03-1234-" + std::to_string(1000 + n);
-    w.my = "ニボラ商店";
-    w.myZip = "530-0001";
-    w.g1 = "焼き菓子";
-    w.dateText = "2024/12/07";
-    w.deDate1 = "12";
-    w.deDate2 = "9";
-    w.prnTop = "-3";
-    w.prnLeft = "5";
-    w.dpix = w.dpiy = "180";
-    e.order = {market, "orders.csv", "ORDER-" + std::to_string(n), {{"送付先ID", "1"}, {"発送明細ID", "7" + std::to_string(n)}}};
+    e.waybill = {"100-000" + std::to_string(n % 10), "東京都千代田区千代田" + s, "ハイツ１０１", "山田　太郎" + s,
+                 "03-1234-" + std::to_string(1000 + n), "530-0001", "大阪府大阪市北区梅田", "", "ニボラ商店",
+                 "06-0000-0000", true, "焼き菓子", "", "", "2024/12/07", true, "12", "9", "", "-3", "5", "180", "180"};
+    e.order = {market, "orders.csv", "ORDER-" + s, {{"送付先ID", "1"}, {"発送明細ID", "7" + s}}};
     return e;
 }
 

@@ -1,6 +1,7 @@
 // The journal against both stores: the local file, and the private PostgreSQL
 // server of with_postgres.sh (skipped without it).
 #include "journal/Journal.h"
+#include "journal/JournalColumns.h"
 #include "journal/JournalPager.h"
 #include "journal/JournalText.h"
 #include "journal/SqliteConnection.h"
@@ -86,6 +87,7 @@ TEST_P(JournalStore, SearchFindsAnyPartNewestFirstAndPages)
     pager.Search({"山田"});
     ASSERT_EQ(pager.Count(), 3u);
     EXPECT_EQ(pager.At(2).id, id[0]);
+    EXPECT_EQ(JournalCellText(pager.At(2), JournalColumn::Tracking), "1234-5678-9013");
     journal_->Remove(std::span(id).subspan(2));  // another station removes the newest
     EXPECT_EQ(pager.At(1).waybill.custo1, "山田　太郎2");
     EXPECT_EQ(pager.At(0).id, id[2]);

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <random>
@@ -21,24 +22,48 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// Runs f in a child process (with its own rights and limits); its text back.
+// A child process running f, its standard output into a pipe the test reads.
+struct Child {
+    pid_t pid;
+    FILE* out;
+    explicit Child(const std::function<void()>& f)
+    {
+        int fd[2];
+        (void)!::pipe(fd);
+        if ((pid = ::fork()) == 0) {
+            ::dup2(fd[1], 1);
+            f();
+            std::fflush(stdout);
+            ::_exit(0);
+        }
+        ::close(fd[1]);
+        out = ::fdopen(fd[0], "r");
+    }
+    // Its lines until it ended (when killed: those it wrote before).
+    std::vector<std::string> Lines()
+    {
+        std::vector<std::string> lines;
+        for (char line[1024]; std::fgets(line, sizeof line, out);) lines.emplace_back(line, std::strcspn(line, "\n"));
+        std::fclose(out);
+        ::waitpid(pid, nullptr, 0);
+        return lines;
+    }
+};
+
+// journal_writer: prints the uid of each entry it has committed.
+Child Writer(const JournalPlace& p, const std::string& station, int count)
+{
+    return Child([&] {
+        const std::string exe = HOXA_BINARY_DIR "/tests/journal/journal_writer", n = std::to_string(count);
+        ::execl(exe.c_str(), exe.c_str(), p.folder.c_str(), p.server.c_str(), station.c_str(), n.c_str(), nullptr);
+    });
+}
+
+// The first line of what f returns in a child process (its own rights and limits).
 std::string InChild(const std::function<std::string()>& f)
 {
-    int fd[2];
-    if (::pipe(fd) != 0) return "pipe";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const std::string out = f();
-        (void)!::write(fd[1], out.data(), out.size());
-        ::_exit(0);
-    }
-    ::close(fd[1]);
-    std::string out;
-    char buf[512];
-    for (ssize_t n; (n = ::read(fd[0], buf, sizeof buf)) > 0;) out.append(buf, static_cast<std::size_t>(n));
-    ::close(fd[0]);
-    ::waitpid(pid, nullptr, 0);
-    return out;
+    const auto lines = Child([&] { std::fputs(f().c_str(), stdout); }).Lines();
+    return lines.empty() ? std::string() : lines[0];
 }
 
 std::string PrepareFails(Journal& j, int pages = 1)
@@ -52,35 +77,6 @@ std::string PrepareFails(Journal& j, int pages = 1)
         return e.what();
     }
 }
-
-// journal_writer processes whose committed uids the test reads.
-struct Writer {
-    pid_t pid = 0;
-    FILE* out = nullptr;
-    Writer(const JournalPlace& p, const std::string& station, int count)
-    {
-        int fd[2];
-        (void)!::pipe(fd);
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(fd[1], 1);
-            const std::string exe = HOXA_BINARY_DIR "/tests/journal/journal_writer", n = std::to_string(count);
-            ::execl(exe.c_str(), exe.c_str(), p.folder.c_str(), p.server.c_str(), station.c_str(), n.c_str(), nullptr);
-            ::_exit(127);
-        }
-        ::close(fd[1]);
-        out = ::fdopen(fd[0], "r");
-    }
-    // Every uid printed until the writer ended (after kill, what it printed before).
-    std::vector<std::string> Uids()
-    {
-        std::vector<std::string> uids;
-        for (char line[64]; std::fgets(line, sizeof line, out);) uids.emplace_back(line, 32);
-        std::fclose(out);
-        ::waitpid(pid, nullptr, 0);
-        return uids;
-    }
-};
 
 class JournalProcesses : public ::testing::TestWithParam<std::string> {
 protected:
@@ -103,8 +99,8 @@ protected:
 
 TEST_P(JournalProcesses, TwoProcessesRecordSideBySideWithoutLoss)
 {
-    Writer a(store_->Place(), "station-a", 150), b(store_->Place(), "station-b", 150);
-    std::vector<std::string> uids = a.Uids(), more = b.Uids();
+    Child a = Writer(store_->Place(), "station-a", 150), b = Writer(store_->Place(), "station-b", 150);
+    std::vector<std::string> uids = a.Lines(), more = b.Lines();
     uids.insert(uids.end(), more.begin(), more.end());
     ASSERT_EQ(uids.size(), 300u);
     const auto printed = Printed();
@@ -117,10 +113,10 @@ TEST_P(JournalProcesses, KillNineLosesNoCommittedEntry)
     std::mt19937 random(std::random_device{}());
     std::vector<std::string> committed;
     for (int round = 0; round < 6; ++round) {
-        Writer w(store_->Place(), "station-" + std::to_string(round), 0);
+        Child w = Writer(store_->Place(), "station-" + std::to_string(round), 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(100 + random() % 400));
         ::kill(w.pid, SIGKILL);
-        const auto uids = w.Uids();
+        const auto uids = w.Lines();
         committed.insert(committed.end(), uids.begin(), uids.end());
     }
     const auto printed = Printed();  // and the journal opens

@@ -62,25 +62,19 @@ TEST(TrackingNumber, WalkOffersTheNextSerialsAfterTheFirstScan)
     EXPECT_TRUE(walk.Done());
 }
 
-// The fields of a CSV (every field quoted) or a tab-separated file, per line.
-std::vector<std::vector<std::string>> ReadBack(const std::string& text, char sep)
+// The fields of each line of a CSV (every field quoted) or a tab-separated file.
+std::vector<std::vector<std::string>> ReadBack(std::string text, const std::string& sep)
 {
     std::vector<std::vector<std::string>> rows;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        std::string line = text.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::vector<std::string> fields(1);
-        bool quoted = false;
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            if (line[i] == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') fields.back() += line[++i];
-            else if (line[i] == '"') quoted = !quoted;
-            else if (line[i] == sep && !quoted) fields.emplace_back();
-            else fields.back() += line[i];
-        }
-        rows.push_back(fields);
+    for (std::size_t end; (end = text.find('\n')) != std::string::npos; text.erase(0, end + 1)) {
+        std::string line = text.substr(0, end - (text[end - 1] == '\r'));
+        if (sep != "\t") line = line.substr(1, line.size() - 2);  // the outer quotes
+        auto& fields = rows.emplace_back();
+        for (std::size_t at; (at = line.find(sep)) != std::string::npos; line.erase(0, at + sep.size()))
+            fields.push_back(line.substr(0, at));
+        fields.push_back(line);
+        for (auto& f : fields)
+            for (std::size_t q; (q = f.find("\"\"")) != std::string::npos;) f.erase(q, 1);
     }
     return rows;
 }
@@ -101,23 +95,23 @@ TEST(UploadFiles, EachMarketplaceReadsBackWithItsRows)
     ASSERT_EQ(set.files.size(), 4u);
 
     EXPECT_EQ(set.files[0].fileName, "hoxa_rakuten_20241207.csv");
-    EXPECT_EQ(ReadBack(set.files[0].bytes, ','),  // CP932
+    EXPECT_EQ(ReadBack(set.files[0].bytes, "\",\""),  // CP932
               (std::vector<std::vector<std::string>>{
                   {"注文番号", "送付先ID", "発送明細ID", "お荷物伝票番号", "配送会社", "発送日"},
                   {"ORDER-1", "1", "71", "123456789010", "1002", "2024-12-07"},
                   {"ORDER-1", "1", "72", "123456789010", "1002", "2024-12-07"}}));
     const std::string sagawa = Cp932ToUtf8("佐川急便"), method = Cp932ToUtf8("飛脚宅配便");
-    EXPECT_EQ(ReadBack(set.files[1].bytes, '\t'),  // UTF-8
+    EXPECT_EQ(ReadBack(set.files[1].bytes, "\t"),  // UTF-8
               (std::vector<std::vector<std::string>>{
                   {"order-id", "order-item-id", "quantity", "ship-date", "carrier-code", "carrier-name",
                    "tracking-number", "ship-method"},
                   {"ORDER-2", "111", "2", "2024-12-07", "Sagawa Express", sagawa, "123456789011", method},
                   {"ORDER-2", "112", "1", "2024-12-07", "Sagawa Express", sagawa, "123456789011", method}}));
-    EXPECT_EQ(ReadBack(set.files[2].bytes, ','),
+    EXPECT_EQ(ReadBack(set.files[2].bytes, "\",\""),
               (std::vector<std::vector<std::string>>{
                   {"OrderId", "ShipCompanyCode", "ShipInvoiceNumber1", "ShipDate", "ShipStatus"},
                   {"ORDER-3", "2", "123456789012", "20241207", "3"}}));
-    EXPECT_EQ(ReadBack(set.files[3].bytes, ','),  // the date left off: the day it was printed
+    EXPECT_EQ(ReadBack(set.files[3].bytes, "\",\""),  // the date left off: the day it was printed
               (std::vector<std::vector<std::string>>{{"注文番号", "発送日", "伝票番号", "お届け先"},
                                                      {"ORDER-4", "2024/12/09", "123456789013", "鈴木 \"花子\""}}));
 }
