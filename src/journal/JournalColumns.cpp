@@ -1,9 +1,9 @@
 #include "journal/JournalColumns.h"
 
+#include "journal/JournalText.h"
 #include "journal/Tracking.h"
 
 #include <array>
-#include <ctime>
 
 namespace hoxa {
 
@@ -12,16 +12,6 @@ namespace {
 constexpr std::array<std::string_view, kJournalColumnCount> kTitles = {
     "印刷日時", "状態", "おなまえ", "おところ", "でんわ", "品名", "注文ファイル", "注文番号", "伝票番号", "プリンタ", "端末",
 };
-
-std::string DateTime(std::int64_t ms)
-{
-    const std::time_t t = static_cast<std::time_t>(ms / 1000);
-    std::tm tm {};
-    localtime_r(&t, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y/%m/%d %H:%M", &tm);
-    return text;
-}
 
 // Non-empty texts joined by a full-width space.
 std::string Joined(std::initializer_list<const std::string*> parts)
@@ -43,7 +33,7 @@ std::string JournalCellText(const JournalEntry& e, JournalColumn column)
 {
     const WaybillRecord& w = e.waybill;
     switch (column) {
-    case JournalColumn::Time: return DateTime(e.printedAt);
+    case JournalColumn::Time: return FormatLocalTime(e.printedAt, "%Y/%m/%d %H:%M");
     case JournalColumn::State:
         if (e.state == EntryState::Pending) return "送信中";
         return e.reprintOf.empty() ? "印刷済" : "再印刷";

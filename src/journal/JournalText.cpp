@@ -6,15 +6,16 @@
 
 namespace hoxa {
 
-std::string FormatPrintTime(std::int64_t ms)
+std::string FormatLocalTime(std::int64_t ms, const char* format)
 {
     const std::time_t t = static_cast<std::time_t>(ms / 1000);
     std::tm tm {};
     localtime_r(&t, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%m/%d %H:%M", &tm);
-    return text;
+    char text[64];
+    return std::string(text, std::strftime(text, sizeof text, format, &tm));
 }
+
+std::string FormatPrintTime(std::int64_t ms) { return FormatLocalTime(ms, "%m/%d %H:%M"); }
 
 std::string DoublePrintQuestion(std::int64_t printedAtMs)
 {

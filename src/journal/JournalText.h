@@ -9,7 +9,10 @@
 
 namespace hoxa {
 
-// "12/07 14:05": a print time (ms since 1970) in local time.
+// A time (ms since 1970) in local time, by a strftime format.
+std::string FormatLocalTime(std::int64_t ms, const char* format);
+
+// "12/07 14:05": a print time in local time.
 std::string FormatPrintTime(std::int64_t ms);
 
 // "この送り状は 12/07 14:05 に印刷済みです。もう一度印刷しますか?"

@@ -1,5 +1,8 @@
 #include "journal/SqliteConnection.h"
 
+#include "journal/Journal.h"
+#include "journal/JournalText.h"
+
 #include <sqlite3.h>
 
 #include <sys/stat.h>
@@ -9,7 +12,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 namespace hoxa {
 
@@ -209,11 +211,7 @@ std::string SqliteConnection::SetAside()
     const auto dot = name.rfind('.');
     const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
     const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
-    char stamp[32];
-    const std::time_t now = std::time(nullptr);
-    std::tm tm {};
-    localtime_r(&now, &tm);
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    const std::string stamp = FormatLocalTime(NowMs(), "%Y%m%d-%H%M%S");
     for (int n = 1; n < 1000; ++n) {
         const std::string target = stem + ".damaged-" + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ext;
         const int err = RenameNoReplace(path_, dir + target);

@@ -2,9 +2,9 @@
 
 #include "base/AtomicFile.h"
 #include "base/Codec.h"
+#include "journal/JournalText.h"
 
 #include <cstdio>
-#include <ctime>
 #include <map>
 
 namespace hoxa {
@@ -34,12 +34,10 @@ struct Day {
 Day ShipDay(const JournalEntry& e)
 {
     Day day;
-    const std::string& t = e.waybill.dateText;  // "yyyy/MM/dd"
-    if (e.waybill.printDate && std::sscanf(t.c_str(), "%4d/%2d/%2d", &day.y, &day.m, &day.d) == 3) return day;
-    const std::time_t s = static_cast<std::time_t>(e.printedAt / 1000);
-    std::tm tm {};
-    localtime_r(&s, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+    for (const std::string& text : {e.waybill.printDate ? e.waybill.dateText : std::string(),
+                                    FormatLocalTime(e.printedAt, "%Y/%m/%d")})
+        if (std::sscanf(text.c_str(), "%4d/%2d/%2d", &day.y, &day.m, &day.d) == 3) break;
+    return day;
 }
 
 std::string DayText(Day day, const char* format)
