@@ -52,16 +52,17 @@ Journal::Journal(JournalPlace place, std::chrono::milliseconds timeout)
 
 Journal::~Journal() = default;
 
-std::string Journal::StoreName() const
+std::string Journal::Store() const
 {
-    return OnServer() ? "サーバー " + Utf8ToCp932(PgServerName(place_.server)) : std::string(kJournalFileName);
+    return OnServer() ? Utf8ToCp932(PgServerName(place_.server)) : std::string(kJournalFileName);
 }
+
+std::string Journal::StoreName() const { return OnServer() ? "サーバー " + Store() : Store(); }
 
 std::string Journal::TakeNotice() { return std::exchange(notice_, {}); }
 
 SqlConnection& Journal::Connection(Clock::time_point deadline)
 {
-    const std::string store = OnServer() ? Utf8ToCp932(PgServerName(place_.server)) : kJournalFileName;
     if (OnServer()) {
         auto* pg = static_cast<PgConnection*>(conn_.get());
         if (pg && !pg->Broken()) return *conn_;
@@ -81,7 +82,7 @@ SqlConnection& Journal::Connection(Clock::time_point deadline)
         if (!aside.empty()) notice_ = DamagedJournalNotice(kJournalFileName, aside);
     }
     conn_->SetDeadline(deadline);
-    MigrateJournal(*conn_, store);
+    MigrateJournal(*conn_, Store());
     return *conn_;
 }
 
@@ -107,10 +108,8 @@ void Journal::Do(const std::function<void(SqlConnection&)>& f)
                 again = e.Failure() == SqlFailure::Unreachable && reused;
             }
             if (again) conn_.reset();
-            if (!again || attempt > 0 || Clock::now() >= deadline) {
-                const std::string store = OnServer() ? Utf8ToCp932(PgServerName(place_.server)) : kJournalFileName;
-                throw EJournal(JournalFailureMessage(e.Failure(), OnServer(), store, e.what()));
-            }
+            if (!again || attempt > 0 || Clock::now() >= deadline)
+                throw EJournal(JournalFailureMessage(e.Failure(), OnServer(), Store(), e.what()));
         }
     }
 }

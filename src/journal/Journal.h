@@ -133,6 +133,8 @@ private:
     // damaged file is recovered from once.  ESqlError becomes EJournal.
     void Do(const std::function<void(SqlConnection&)>& f);
     SqlConnection& Connection(std::chrono::steady_clock::time_point deadline);
+    // The file's name, or the server as "host:port/dbname" (CP932).
+    std::string Store() const;
 
     JournalPlace place_;
     std::chrono::milliseconds timeout_;
