@@ -7,6 +7,8 @@ PACKAGES=(
   cmake g++ make pkg-config python3
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
   libcups2-dev libgtest-dev libgmock-dev libbenchmark-dev
+  # the journal: its local file and its server (the tests start a private server)
+  libsqlite3-dev libpq-dev postgresql
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core fontconfig
   xvfb xauth openbox x11-utils
   cups cups-client cups-daemon cups-filters cups-ppdc ghostscript poppler-utils

@@ -1,0 +1,106 @@
+// The journal's speed and size: recording one waybill (prepare and commit), a
+// search over 100,000 entries, the journal window's first page of 100,000, and
+// the file's bytes per entry.  The PostgreSQL cases need the private server:
+//   tests/journal/with_postgres.sh build/bench/journal/bench_journal
+#include "journal/JournalPager.h"
+#include "journal/SqliteConnection.h"
+#include "journal/journal_test_util.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <map>
+
+using namespace hoxa;
+using namespace hoxa::test;
+
+namespace {
+
+constexpr int kEntries = 100000;
+
+bool Skip(benchmark::State& state, const std::string& kind)
+{
+    if (kind == "postgres" && !PgAdmin()) {
+        state.SkipWithError("no server: run through tests/journal/with_postgres.sh");
+        return true;
+    }
+    return false;
+}
+
+struct Made {
+    std::unique_ptr<FreshStore> store;
+    std::unique_ptr<Journal> journal;
+};
+
+// One journal of 100,000 entries per store, made once.
+Made& Full(const std::string& kind)
+{
+    static std::map<std::string, Made> made;
+    auto& [store, journal] = made[kind];
+    if (!journal) {
+        store = std::make_unique<FreshStore>(kind);
+        journal = std::make_unique<Journal>(store->Place(), std::chrono::seconds(60));
+        for (int at = 0; at < kEntries; at += 1000) {
+            std::vector<JournalEntry> es;
+            for (int n = at; n < at + 1000; ++n) es.push_back(SampleEntry(n));
+            journal->Commit(journal->Prepare(es).ids, at + 1);
+        }
+        if (kind == "postgres") PgConnection(store->Place().server, std::chrono::seconds(60)).Run("VACUUM ANALYZE entries");
+    }
+    return made[kind];
+}
+
+void BM_Record(benchmark::State& state, const std::string& kind)
+{
+    if (Skip(state, kind)) return;
+    FreshStore store(kind);
+    Journal journal(store.Place());
+    int n = 0;
+    for (auto _ : state) {
+        std::vector<JournalEntry> e{SampleEntry(++n)};
+        journal.Commit(journal.Prepare(e).ids, n);
+    }
+}
+
+void BM_Search(benchmark::State& state, const std::string& kind, const std::string& text)
+{
+    if (Skip(state, kind)) return;
+    Journal& journal = *Full(kind).journal;
+    std::size_t found = 0;
+    for (auto _ : state) found = journal.Search({text}).size();
+    state.counters["found"] = static_cast<double>(found);
+}
+
+// The window opening: every id newest first, then the entries of its first page.
+void BM_FirstPage(benchmark::State& state, const std::string& kind)
+{
+    if (Skip(state, kind)) return;
+    Journal& journal = *Full(kind).journal;
+    for (auto _ : state) {
+        JournalPager pager(journal);
+        pager.Search({});
+        for (std::size_t row = 0; row < 40; ++row) benchmark::DoNotOptimize(pager.At(row));
+    }
+}
+
+// The file and its write-ahead log.
+void BM_FileBytesPerEntry(benchmark::State& state)
+{
+    const std::string file = Full("sqlite").store->File();
+    std::uintmax_t bytes = std::filesystem::file_size(file);
+    if (std::filesystem::exists(file + "-wal")) bytes += std::filesystem::file_size(file + "-wal");
+    for (auto _ : state) benchmark::DoNotOptimize(bytes);
+    state.counters["bytes_per_entry"] = static_cast<double>(bytes) / kEntries;
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(BM_Record, sqlite, std::string("sqlite"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Record, postgres, std::string("postgres"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Search, sqlite_name, std::string("sqlite"), std::string("山田　太郎5123"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Search, sqlite_every, std::string("sqlite"), std::string("東京都"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Search, postgres_name, std::string("postgres"), std::string("山田　太郎5123"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Search, postgres_every, std::string("postgres"), std::string("東京都"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FirstPage, sqlite, std::string("sqlite"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FirstPage, postgres, std::string("postgres"))->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FileBytesPerEntry)->Iterations(1);
