@@ -86,7 +86,8 @@ void SaveSettings(const std::string& dir, const MainSettings& s)
 
 std::vector<std::string> OwnFileNames()
 {
-    std::vector<std::string> names{NameOf(SettingsPath("")), std::string(kPrinterIniName)};
+    // hoxa_columns.ini: the column mappings of order files.
+    std::vector<std::string> names{NameOf(SettingsPath("")), std::string(kPrinterIniName), "hoxa_columns.ini"};
     for (int k = 0; k <= 9; ++k) names.push_back(NameOf(SlotPath("", k)));
     return names;
 }

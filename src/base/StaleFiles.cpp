@@ -185,7 +185,8 @@ int RemoveStaleTempFiles(const std::string& dir, const std::vector<std::string>&
         ::closedir(d);
 
         int removed = 0;
-        for (const auto& [name, l] : found) removed += ClearLeftover(PathIn(dir, name), PathIn(dir, l.target), l.backup);
+        for (const auto& [name, l] : found)
+            removed += ClearLeftover(PathIn(dir, name), PathIn(dir, l.target), l.backup);
         if (removed > 0) SyncFolder(folder);
         return removed;
     } catch (...) {

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 using namespace hoxa;
 using namespace hoxa::testutil;
 
@@ -23,15 +21,6 @@ std::string IoErrorOf(F&& f)
         return e.what();
     }
     return "<no error>";
-}
-
-// A slot file and the save lock beside it.
-const std::vector<std::string> kSlotAndLock{"hoxa_NIVORA.lock", "my0.txt"};
-
-std::vector<std::string> Sorted(std::vector<std::string> v)
-{
-    std::sort(v.begin(), v.end());
-    return v;
 }
 
 const SenderLines kSender = {"123-4567", "東京都千代田区丸の内１－１", "ソフト表示ビル　５Ｆ",
@@ -162,7 +151,7 @@ TEST(SenderSlot, FailedWriteKeepsTheOldFile)
         EXPECT_EQ(IoErrorOf([&] { WriteSlot(path, big); }), "Disk full");
     }
     EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_EQ(Sorted(dir.Entries()), kSlotAndLock) << "a temporary file was left behind";
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"hoxa_NIVORA.lock", "my0.txt"})) << "a temporary file was left behind";
 
     // A folder that cannot hold files and a folder where the slot file should be.
     WriteBytes(dir.File("file"), "x");
@@ -199,7 +188,7 @@ TEST(SenderSlot, ReadOnlyFileOrFolderIsAFailedSaveForAUserWithoutRoot)
         EXPECT_EQ(*got, "File access denied");
         EXPECT_EQ(ReadBytes(path), before);
         EXPECT_EQ(Mode(path), c.fileMode);
-        EXPECT_EQ(Sorted(dir.Entries()), kSlotAndLock);
+        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"hoxa_NIVORA.lock", "my0.txt"}));
     }
 }
 

@@ -187,14 +187,12 @@ TEST(Settings, FailedSaveReportsThePathAndLeavesTheOldFileWhole)
         EXPECT_EQ(std::string(e.what()), SettingsPath(bad) + " に書き込めません");
     }
 
-    // Room for the first few keys only: all keys are written with one rewrite,
-    // so none is.
-    const std::string path = SettingsPath(dir.Path());
+    // Room for the first few keys only: written with one rewrite, none is.
     SaveSettings(dir.Path(), MainSettings());
     {
         FileSizeLimit limit(300);
         EXPECT_THROW(SaveSettings(dir.Path(), Filled()), EIniFileException);
     }
-    EXPECT_EQ(ReadBytes(path), kFirstRun);
-    EXPECT_EQ(dir.Entries().size(), 3u) << "a temporary file was left behind";  // with the notafolder file and the lock
+    EXPECT_EQ(ReadBytes(SettingsPath(dir.Path())), kFirstRun);
+    EXPECT_EQ(dir.Entries().size(), 3u) << "a temporary file was left behind";  // beside notafolder and the lock
 }

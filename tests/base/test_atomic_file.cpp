@@ -11,10 +11,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fcntl.h>
 #include <functional>
 #include <iostream>
-#include <sys/file.h>
 #include <sys/xattr.h>
 
 using namespace hoxa;
@@ -166,7 +164,6 @@ TEST(StaleTempFiles, OnlyLeftoversOfTheWritersShapeGo)
         {".my9.txt.tmp" + dead + "-4294967295", false},
         {".hoxa_q310.ini.tmp" + self + "-1", false},    // no lock held: whoever has the pid, nobody writes it
         {".hoxa_q310.ini.tmp" + parent + "-1", false},
-        {".other.ini.tmp" + dead + "-0", true},         // not one of the files named
         {"hoxa_NIVORA.ini.tmp" + dead + "-0", true},   // other shapes: not ours
         {".hoxa_NIVORA.ini.tmp" + dead, true},
         {".hoxa_NIVORA.ini.tmp" + dead + "-", true},
@@ -206,13 +203,10 @@ TEST(StaleTempFiles, CopyOfAnEndedRewriteInPlaceIsPutBack)
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     WriteBytes(dir.File(".a.ini.bak" + dead + "-7"), fileio::BackupBytes(st, kOld, kNew));
-    WriteBytes(dir.File(".b.ini.bak" + self + "-8"), "running");  // a rewrite still under way: locked
-    const int running = ::open(dir.File(".b.ini.bak" + self + "-8").c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+    WriteBytes(dir.File(".b.ini.bak" + self + "-8"), "running");  // not a whole backup: it stays
     WriteBytes(dir.File(".gone.ini.bak" + dead + "-9"), fileio::BackupBytes(st, kOld, kNew));  // its file removed since
 
     EXPECT_EQ(RemoveStaleTempFiles(dir.Path(), {"a.ini", "b.ini", "gone.ini"}), 2);
-    ::close(running);
     EXPECT_EQ(ReadBytes(path), kOld);
     EXPECT_EQ(Inode(dir.File("b.ini")), Inode(path));
     EXPECT_EQ(Sorted(dir.Entries()), (std::vector<std::string>{".b.ini.bak" + self + "-8", "a.ini", "b.ini"}));
