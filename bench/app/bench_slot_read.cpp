@@ -1,5 +1,6 @@
 // Loading a sender slot: a typical file, and a damaged 20 MB file without a line
-// break beside reading that whole file (what loading it used to cost).
+// break (scanned for its line ends, kept to one cut line) beside reading that
+// whole file into memory.
 #include "app/SenderSlot.h"
 #include "base/AtomicFile.h"
 

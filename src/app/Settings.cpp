@@ -1,8 +1,11 @@
 #include "app/Settings.h"
 
+#include "app/SenderSlot.h"
 #include "base/AtomicFile.h"
 #include "base/Profile.h"
+#include "base/SaveLock.h"
 #include "base/cp932.h"
+#include "print/PrinterRegistration.h"
 
 namespace hoxa {
 
@@ -59,9 +62,10 @@ std::string SettingsPath(const std::string& dir)
     return PathIn(dir, "hoxa_NIVORA.ini");
 }
 
-MainSettings LoadSettings(const std::string& dir)
+MainSettings LoadSettings(const std::string& dir, std::string* problem)
 {
     const ProfileReader f(SettingsPath(dir));
+    if (problem) *problem = f.Problem();
     MainSettings s;
     for (const SettingKey& k : kKeys) {
         s[k.setting] = k.integer ? IntToStr(f.ReadInteger(kSection, k.readKey, StrToInt(k.byDefault)))
@@ -72,9 +76,20 @@ MainSettings LoadSettings(const std::string& dir)
 
 void SaveSettings(const std::string& dir, const MainSettings& s)
 {
-    ProfileFile f(SettingsPath(dir));
+    const std::string path = SettingsPath(dir);
+    ProfileEntries entries;
     for (const SettingKey& k : kKeys)
-        if (k.written) f.WriteString(kSection, k.key, s[k.setting]);
+        if (k.written) entries.emplace_back(k.key, s[k.setting]);
+    const SaveLock lock(dir, path);
+    ProfileFile(path).WriteStrings(kSection, entries);
+}
+
+std::vector<std::string> OwnFileNames()
+{
+    // hoxa_columns.ini: the column mappings of order files.
+    std::vector<std::string> names{NameOf(SettingsPath("")), std::string(kPrinterIniName), "hoxa_columns.ini"};
+    for (int k = 0; k <= 9; ++k) names.push_back(NameOf(SlotPath("", k)));
+    return names;
 }
 
 PreviewSize LoadPreviewSize(const std::string& dir)
@@ -87,9 +102,10 @@ PreviewSize LoadPreviewSize(const std::string& dir)
 
 void SavePreviewSize(const std::string& dir, PreviewSize size)
 {
-    ProfileFile f(SettingsPath(dir));
-    f.WriteInteger(kPreviewSection, kPreviewWidth, size.width);
-    f.WriteInteger(kPreviewSection, kPreviewHeight, size.height);
+    const std::string path = SettingsPath(dir);
+    const SaveLock lock(dir, path);
+    ProfileFile(path).WriteStrings(kPreviewSection, {{kPreviewWidth, IntToStr(size.width)},
+                                                     {kPreviewHeight, IntToStr(size.height)}});
 }
 
 }  // namespace hoxa

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace hoxa {
 
@@ -50,12 +51,19 @@ private:
 std::string SettingsPath(const std::string& dir);
 
 // Reads every key from one reading of the file; a missing file, section or key
-// gives the default.
-MainSettings LoadSettings(const std::string& dir);
+// gives the default.  A file refused for its size gives every default too, and
+// its message goes to *problem (else an empty text).
+MainSettings LoadSettings(const std::string& dir, std::string* problem = nullptr);
 
-// Writes the written keys in table order, one key at a time; the first failing
-// write raises EIniFileException and the keys after it are not written.
+// Writes the written keys in table order with one rewrite of the file (the bytes
+// the key-by-key writes would leave), holding the folder's SaveLock.  A failure
+// raises EIniFileException, or EInOutError when another copy of the program
+// kept the lock, and leaves the old file whole.
 void SaveSettings(const std::string& dir, const MainSettings& s);
+
+// The names of the program's own files in its working folder: the only ones
+// whose leftovers the start-up clean-up touches.
+std::vector<std::string> OwnFileNames();
 
 // The print preview's window size, kept in a section of its own
 // ([hoxa_Preview], keys Width and Height) so that it never touches the keys
@@ -65,7 +73,7 @@ struct PreviewSize {
     int height = 0;
 };
 PreviewSize LoadPreviewSize(const std::string& dir);
-// Raises EIniFileException when the file cannot be written.
+// Both keys with one rewrite, as SaveSettings; raises as it does.
 void SavePreviewSize(const std::string& dir, PreviewSize size);
 
 }  // namespace hoxa

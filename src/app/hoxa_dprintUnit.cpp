@@ -8,6 +8,7 @@
 #include "base/AtomicFile.h"
 #include "base/Codec.h"
 #include "base/MsgBox.h"
+#include "base/SaveLock.h"
 #include "base/cp932.h"
 #include "base/errors.h"
 
@@ -179,7 +180,10 @@ void TForm_Main::FormShow()
     setWindowTitle(ToQString("hoxa　送り状印刷　< ニボラ　> ver1.10"));
     u.DateTimePicker_1->setDate(QDate::currentDate());
     u.Label_CurrentDir->setText(QDir::currentPath());
-    RemoveStaleTempFiles(WorkingDir());  // what saves killed half-way left behind
+    // What saves killed half-way left behind, unless another copy is saving now
+    // (its next save, or the next start, clears it then).
+    if (const SaveLock lock = SaveLock::IfFree(WorkingDir()); !lock.Busy())
+        RemoveStaleTempFiles(WorkingDir(), OwnFileNames());
     u.Label_Prn_Top->clear();
     u.Label_Prn_Left->clear();
     // 5-7
@@ -189,7 +193,9 @@ void TForm_Main::FormShow()
     u.Memo2->clear();
     Memo1Change();
     // 8: the last entries
-    const MainSettings s = LoadSettings(WorkingDir());
+    std::string problem;
+    const MainSettings s = LoadSettings(WorkingDir(), &problem);
+    if (!problem.empty()) ShowAppError(this, problem);
     const std::vector<QWidget*> controls = SettingControls();
     for (const SettingKey& k : SettingKeys())
         ShowSetting(controls[static_cast<std::size_t>(k.setting)], s[k.setting]);

@@ -5,6 +5,7 @@
 #include "ui_hoxa_dprintUnit.h"
 
 #include "base/Codec.h"
+#include "base/MsgBox.h"
 #include "base/cp932.h"
 #include "print/PrinterMessages.h"
 #include "print/PrinterRegistration.h"
@@ -34,7 +35,9 @@ std::string Text(const QLabel* label) { return FromQString(label->text()); }
 FeedRegistration LoadFeedRegistration(TForm_Main& w, const std::string& feed)
 {
     auto& u = *w.ui();
-    const FeedRegistration r = ReadFeedRegistration(w.WorkingDir(), feed);
+    std::string problem;
+    const FeedRegistration r = ReadFeedRegistration(w.WorkingDir(), feed, &problem);
+    if (!problem.empty()) ShowAppError(&w, problem);
     std::string index = r.prnNoIndex;
     if (!Trim(r.prnName).empty()) {
         try {

@@ -72,7 +72,8 @@ std::string AppErrorText(std::string_view message)
     std::size_t last = 0;
     for (std::size_t i = 0; i < text.size(); i += CharLenAt(text, i)) last = i;
     const unsigned char b = static_cast<unsigned char>(text[last]);
-    if (b > '.') text.push_back('.');
+    // Our own messages end with their own full stop already.
+    if (b > '.' && text.compare(last, std::string::npos, "。") != 0) text.push_back('.');
     return text;
 }
 

@@ -123,14 +123,29 @@ struct Location {
     std::size_t valuePos = 0;  // offset in the file of the key's value
 };
 
-Location Locate(std::string_view text, const std::vector<Line>& lines, std::string_view section,
-                std::string_view key)
+}  // namespace
+
+// One line of a file with what it holds.
+struct ProfileLine {
+    Line at;
+    Classified c;
+};
+
+namespace {
+
+std::vector<ProfileLine> Parse(std::string_view text)
+{
+    std::vector<ProfileLine> parsed;
+    for (const Line& l : SplitLines(text)) parsed.push_back({l, Classify(text.substr(l.begin, l.end - l.begin))});
+    return parsed;
+}
+
+Location Locate(const std::vector<ProfileLine>& lines, std::string_view section, std::string_view key)
 {
     Location loc;
     bool inSection = false;
     for (std::size_t n = 0; n < lines.size(); ++n) {
-        const std::string_view line = text.substr(lines[n].begin, lines[n].end - lines[n].begin);
-        const Classified c = Classify(line);
+        const Classified& c = lines[n].c;
         if (c.kind == Kind::Section) {
             if (inSection) break;
             if (NamesEqual(c.name, section)) {
@@ -145,7 +160,7 @@ Location Locate(std::string_view text, const std::vector<Line>& lines, std::stri
         if (c.kind == Kind::Key && !loc.keyFound && NamesEqual(c.name, key)) {
             loc.keyFound = true;
             loc.keyLine = n;
-            loc.valuePos = lines[n].begin + c.valuePos;
+            loc.valuePos = lines[n].at.begin + c.valuePos;
         }
     }
     return loc;
@@ -176,14 +191,60 @@ std::string OneLine(std::string_view s)
 
 [[noreturn]] void ThrowNotWritable(const std::string& path)
 {
-    std::string shown = path;
-    try {
-        shown = std::filesystem::absolute(path).lexically_normal().string();
-    } catch (...) {
-        // keep the path as given
+    throw EIniFileException(ShownPath(path) + " に書き込めません");
+}
+
+// The text of a profile file for reading or rewriting, without a leading
+// byte-order mark.  Returns 0, ENOENT for a missing file, EFBIG for one over
+// kMaxProfileFileBytes, or another errno value (anything but a regular file).
+int ReadProfileText(const std::string& path, std::string& text)
+{
+    if (const int err = ReadFileBytes(path, text, kMaxProfileFileBytes + 1)) return err;
+    if (text.size() > kMaxProfileFileBytes) {
+        text.clear();
+        return EFBIG;
     }
-    throw EIniFileException(FromQString(QFile::decodeName(QByteArray::fromStdString(shown))) +
-                            " に書き込めません");
+    if (std::string_view(text).substr(0, kUtf8Bom.size()) == kUtf8Bom) text.erase(0, kUtf8Bom.size());
+    return 0;
+}
+
+// Writes one key into text as WriteString writes it into the file; false when
+// the text stays as it is.
+bool SetKey(std::string& text, std::string_view section, std::string_view key, std::string_view value)
+{
+    const std::string sec = OneLine(TrimBlanks(section));
+    const std::string name = OneLine(TrimBlanks(key));
+    const std::string val = OneLine(value);
+
+    const std::vector<ProfileLine> lines = Parse(text);
+    const Location loc = Locate(lines, sec, name);
+    std::string out;
+    if (loc.keyFound) {
+        const Line& l = lines[loc.keyLine].at;
+        const std::string_view old = std::string_view(text).substr(loc.valuePos, l.end - loc.valuePos);
+        // The same value again: the file is left as it is, not even rewritten.
+        if (old == val || TrimBlanks(old) == val) return false;
+        out.reserve(text.size() + val.size());
+        out.append(text, 0, loc.valuePos);
+        out.append(val);
+        out.append(text, l.end, std::string::npos);
+    } else if (loc.sectionFound) {
+        // After the section's last non-blank line, so that blank lines that part it
+        // from the next section stay where they are.
+        const Line& l = lines[loc.lastLine].at;
+        out.reserve(text.size() + name.size() + val.size() + 5);
+        out.append(text, 0, l.next);
+        if (l.next == l.end) out.append("\r\n");  // the last line of the file had no line break
+        out.append(name).append("=").append(val).append("\r\n");
+        out.append(text, l.next, std::string::npos);
+    } else {
+        out = text;
+        if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append("\r\n");
+        out.append("[").append(sec).append("]\r\n");
+        out.append(name).append("=").append(val).append("\r\n");
+    }
+    text = std::move(out);
+    return true;
 }
 
 }  // namespace
@@ -201,16 +262,33 @@ int ProfileFile::ReadInteger(std::string_view section, std::string_view key, int
     return ProfileReader(path_).ReadInteger(section, key, def);
 }
 
-ProfileReader::ProfileReader(const std::string& path) : present_(ReadFileBytes(path, text_) == 0) {}
+std::string ShownPath(const std::string& path)
+{
+    std::string shown = path;
+    try {
+        shown = std::filesystem::absolute(path).lexically_normal().string();
+    } catch (...) {
+        // keep the path as given
+    }
+    return FromQString(QFile::decodeName(QByteArray::fromStdString(shown)));
+}
+
+ProfileReader::ProfileReader(const std::string& path)
+{
+    const int err = ReadProfileText(path, text_);
+    if (err == EFBIG)
+        problem_ = ShownPath(path) + " は 1 MB を超えるため読み込みませんでした。既定の値を使います。";
+    if (err == 0) lines_ = Parse(text_);
+}
+
+ProfileReader::~ProfileReader() = default;
 
 std::string ProfileReader::ReadString(std::string_view section, std::string_view key,
                                       std::string_view def) const
 {
-    if (!present_) return std::string(def);
-    const std::vector<Line> lines = SplitLines(text_);
-    const Location loc = Locate(text_, lines, section, key);
+    const Location loc = Locate(lines_, section, key);
     if (!loc.keyFound) return std::string(def);
-    const Line& l = lines[loc.keyLine];
+    const Line& l = lines_[loc.keyLine].at;
     return CleanValue(std::string_view(text_).substr(loc.valuePos, l.end - loc.valuePos));
 }
 
@@ -224,43 +302,20 @@ int ProfileReader::ReadInteger(std::string_view section, std::string_view key, i
 
 void ProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
-    const std::string sec = OneLine(TrimBlanks(section));
-    const std::string name = OneLine(TrimBlanks(key));
-    const std::string val = OneLine(value);
+    WriteStrings(section, {{std::string(key), std::string(value)}});
+}
 
+void ProfileFile::WriteStrings(std::string_view section, const ProfileEntries& entries)
+{
+    RecoverFile(path_);
     std::string text;
-    const int readErr = ReadFileBytes(path_, text);
-    // A file that exists but cannot be read is never replaced by a fresh one.
+    const int readErr = ReadProfileText(path_, text);
+    // A file that exists but cannot be read (or is too large to be) is never
+    // replaced by a fresh one.
     if (readErr != 0 && readErr != ENOENT) ThrowNotWritable(path_);
-
-    const std::vector<Line> lines = SplitLines(text);
-    const Location loc = Locate(text, lines, sec, name);
-    std::string out;
-    if (loc.keyFound) {
-        const Line& l = lines[loc.keyLine];
-        const std::string_view old = std::string_view(text).substr(loc.valuePos, l.end - loc.valuePos);
-        // The same value again: the file is left as it is, not even rewritten.
-        if (old == val || TrimBlanks(old) == val) return;
-        out.reserve(text.size() + val.size());
-        out.append(text, 0, loc.valuePos);
-        out.append(val);
-        out.append(text, l.end, std::string::npos);
-    } else if (loc.sectionFound) {
-        // After the section's last non-blank line, so that blank lines that part it
-        // from the next section stay where they are.
-        const Line& l = lines[loc.lastLine];
-        out.reserve(text.size() + name.size() + val.size() + 5);
-        out.append(text, 0, l.next);
-        if (l.next == l.end) out.append("\r\n");  // the last line of the file had no line break
-        out.append(name).append("=").append(val).append("\r\n");
-        out.append(text, l.next, std::string::npos);
-    } else {
-        out = text;
-        if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append("\r\n");
-        out.append("[").append(sec).append("]\r\n");
-        out.append(name).append("=").append(val).append("\r\n");
-    }
-    if (ReplaceFileAtomically(path_, out) != 0) ThrowNotWritable(path_);
+    bool changed = false;
+    for (const auto& [key, value] : entries) changed = SetKey(text, section, key, value) || changed;
+    if (changed && ReplaceFileAtomically(path_, text) != 0) ThrowNotWritable(path_);
 }
 
 void ProfileFile::WriteInteger(std::string_view section, std::string_view key, long long value)

@@ -2,6 +2,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/Profile.h"
+#include "base/SaveLock.h"
 #include "base/cp932.h"
 
 #include <cstdint>
@@ -13,9 +14,10 @@ std::string PrinterIniPath(std::string_view dir)
     return PathIn(dir, kPrinterIniName);
 }
 
-FeedRegistration ReadFeedRegistration(std::string_view dir, std::string_view feed)
+FeedRegistration ReadFeedRegistration(std::string_view dir, std::string_view feed, std::string* problem)
 {
     const ProfileReader ini(PrinterIniPath(dir));
+    if (problem) *problem = ini.Problem();
     FeedRegistration r;
     r.prnName = ini.ReadString(feed, kKeyPrnName, "");
     r.prnNoIndex = ini.ReadString(feed, kKeyPrnNoIndex, "0");
@@ -26,11 +28,12 @@ FeedRegistration ReadFeedRegistration(std::string_view dir, std::string_view fee
 
 void WriteFeedRegistration(std::string_view dir, std::string_view feed, const FeedRegistration& r)
 {
-    ProfileFile ini(PrinterIniPath(dir));
-    ini.WriteString(feed, kKeyPrnName, Trim(r.prnName));
-    ini.WriteString(feed, kKeyPrnNoIndex, r.prnNoIndex);
-    ini.WriteString(feed, kKeyPrnTop, r.top);
-    ini.WriteString(feed, kKeyPrnLeft, r.left);
+    const std::string path = PrinterIniPath(dir);
+    const SaveLock lock(std::string(dir), path);
+    ProfileFile(path).WriteStrings(feed, {{std::string(kKeyPrnName), Trim(r.prnName)},
+                                          {std::string(kKeyPrnNoIndex), r.prnNoIndex},
+                                          {std::string(kKeyPrnTop), r.top},
+                                          {std::string(kKeyPrnLeft), r.left}});
 }
 
 int IndexOrZero(std::string_view text)

@@ -36,13 +36,16 @@ struct FeedRegistration {
 std::string PrinterIniPath(std::string_view dir);
 
 // Reads the feed's section; a missing file, section or key gives "0" for the
-// index and the margins and an empty name.
-FeedRegistration ReadFeedRegistration(std::string_view dir, std::string_view feed);
+// index and the margins and an empty name.  A file refused for its size gives
+// those too, and its message goes to *problem (else an empty text).
+FeedRegistration ReadFeedRegistration(std::string_view dir, std::string_view feed, std::string* problem = nullptr);
 
-// Writes the feed's section key by key in the order PrnName (trimmed),
-// PrnNoIndex, hoxPrn_Top, hoxPrn_Left; other sections and keys stay as they
-// are.  Raises EIniFileException when the file cannot be written; keys written
-// before the failing one stay written.
+// Writes the feed's section in the order PrnName (trimmed), PrnNoIndex,
+// hoxPrn_Top, hoxPrn_Left with one rewrite of the file (the bytes the key-by-key
+// writes would leave), holding the folder's SaveLock; other sections and keys
+// stay as they are.  Raises EIniFileException when the file cannot be written,
+// EInOutError when another copy of the program kept the lock; the old file then
+// stays whole.
 void WriteFeedRegistration(std::string_view dir, std::string_view feed, const FeedRegistration& r);
 
 // The registration's reading of an index text: its integer value, or 0 when the

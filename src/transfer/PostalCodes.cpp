@@ -1,5 +1,6 @@
 #include "transfer/PostalCodes.h"
 
+#include "base/AtomicFile.h"
 #include "base/cp932.h"
 
 #include <QCoreApplication>
@@ -156,22 +157,13 @@ PostalCodeTable PostalCodeTable::Failed(PostalDataStatus status, std::string why
 
 PostalCodeTable PostalCodeTable::FromFile(const std::string& path)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        const bool missing = errno == ENOENT;
-        return Failed(missing ? PostalDataStatus::Missing : PostalDataStatus::Damaged,
-                      path + (missing ? ": not found" : ": cannot be opened"));
-    }
+    // Only a regular file is read, without waiting on it (a FIFO would block).
     std::string bytes;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(f) : -1;
-    ok = size >= 0 && static_cast<std::size_t>(size) <= kMaxFile && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        bytes.resize(static_cast<std::size_t>(size));
-        ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    }
-    std::fclose(f);
-    if (!ok) return Failed(PostalDataStatus::Damaged, path + ": cannot be read");
+    const int err = ReadFileBytes(path, bytes, kMaxFile + 1);
+    if (err != 0)
+        return Failed(err == ENOENT ? PostalDataStatus::Missing : PostalDataStatus::Damaged,
+                      path + (err == ENOENT ? ": not found" : ": cannot be opened"));
+    if (bytes.size() > kMaxFile) return Failed(PostalDataStatus::Damaged, path + ": cannot be read");
     return FromBuffer(std::move(bytes));
 }
 

@@ -151,7 +151,7 @@ TEST(SenderSlot, FailedWriteKeepsTheOldFile)
         EXPECT_EQ(IoErrorOf([&] { WriteSlot(path, big); }), "Disk full");
     }
     EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"my0.txt"}) << "a temporary file was left behind";
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"hoxa_NIVORA.lock", "my0.txt"})) << "a temporary file was left behind";
 
     // A folder that cannot hold files and a folder where the slot file should be.
     WriteBytes(dir.File("file"), "x");
@@ -188,7 +188,7 @@ TEST(SenderSlot, ReadOnlyFileOrFolderIsAFailedSaveForAUserWithoutRoot)
         EXPECT_EQ(*got, "File access denied");
         EXPECT_EQ(ReadBytes(path), before);
         EXPECT_EQ(Mode(path), c.fileMode);
-        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"my0.txt"});
+        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"hoxa_NIVORA.lock", "my0.txt"}));
     }
 }
 

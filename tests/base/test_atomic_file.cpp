@@ -2,6 +2,7 @@
 // its owner, hard links and extended attributes; and what killed writers leave.
 #include "base/AtomicFile.h"
 
+#include "base/FileIo.h"
 #include "base/Profile.h"
 #include "base/errors.h"
 #include "test_profile_util.h"
@@ -139,7 +140,7 @@ TEST(AtomicFileKeeps, FailedRewriteInPlacePutsTheOldBytesBack)
     WriteBytes(path, kOld);
     ASSERT_EQ(::link(path.c_str(), dir.File("other.ini").c_str()), 0);
     {
-        FileSizeLimit limit(64);  // the copy fits, the new bytes do not
+        FileSizeLimit limit(64);  // the backup does not fit: the file is not touched
         EXPECT_EQ(ReplaceFileAtomically(path, std::string(500, 'n')), EFBIG);
     }
     EXPECT_EQ(ReadBytes(path), kOld);
@@ -147,12 +148,13 @@ TEST(AtomicFileKeeps, FailedRewriteInPlacePutsTheOldBytesBack)
     EXPECT_EQ(Sorted(dir.Entries()), (std::vector<std::string>{"hoxa_q310.ini", "other.ini"}));
 }
 
-TEST(StaleTempFiles, OnlyLeftoversOfEndedWritersGo)
+TEST(StaleTempFiles, OnlyLeftoversOfTheWritersShapeGo)
 {
     TempDir dir;
     const std::string dead = std::to_string(DeadPid());
     const std::string self = std::to_string(::getpid());
     const std::string parent = std::to_string(::getppid());
+    const std::vector<std::string> ours{"hoxa_NIVORA.ini", "hoxa_q310.ini", "my0.txt", "my1.txt", "my9.txt"};
     struct Entry {
         std::string name;
         bool stays;
@@ -160,8 +162,8 @@ TEST(StaleTempFiles, OnlyLeftoversOfEndedWritersGo)
     const Entry entries[] = {
         {".hoxa_NIVORA.ini.tmp" + dead + "-0", false},
         {".my9.txt.tmp" + dead + "-4294967295", false},
-        {".hoxa_q310.ini.tmp" + self + "-1", true},    // this process may still write it
-        {".hoxa_q310.ini.tmp" + parent + "-1", true},  // a running process
+        {".hoxa_q310.ini.tmp" + self + "-1", false},    // no lock held: whoever has the pid, nobody writes it
+        {".hoxa_q310.ini.tmp" + parent + "-1", false},
         {"hoxa_NIVORA.ini.tmp" + dead + "-0", true},   // other shapes: not ours
         {".hoxa_NIVORA.ini.tmp" + dead, true},
         {".hoxa_NIVORA.ini.tmp" + dead + "-", true},
@@ -185,9 +187,9 @@ TEST(StaleTempFiles, OnlyLeftoversOfEndedWritersGo)
     staying.push_back(folder);
     staying.push_back(link);
 
-    EXPECT_EQ(RemoveStaleTempFiles(dir.Path()), 2);
+    EXPECT_EQ(RemoveStaleTempFiles(dir.Path(), ours), 4);
     EXPECT_EQ(Sorted(dir.Entries()), Sorted(staying));
-    EXPECT_EQ(RemoveStaleTempFiles(dir.File("missing")), 0);
+    EXPECT_EQ(RemoveStaleTempFiles(dir.File("missing"), ours), 0);
 }
 
 TEST(StaleTempFiles, CopyOfAnEndedRewriteInPlaceIsPutBack)
@@ -196,13 +198,15 @@ TEST(StaleTempFiles, CopyOfAnEndedRewriteInPlaceIsPutBack)
     const std::string dead = std::to_string(DeadPid());
     const std::string self = std::to_string(::getpid());
     const std::string path = dir.File("a.ini");
-    WriteBytes(path, "[s]\r\nk=ha");  // cut off half-way
+    WriteBytes(path, "[s]\r\nk=ned\r\n");  // the new bytes cut off half-way over the old
     ASSERT_EQ(::link(path.c_str(), dir.File("b.ini").c_str()), 0);
-    WriteBytes(dir.File(".a.ini.bak" + dead + "-7"), kOld);
-    WriteBytes(dir.File(".b.ini.bak" + self + "-8"), "running");  // a rewrite still under way
-    WriteBytes(dir.File(".gone.ini.bak" + dead + "-9"), kOld);     // its file was removed since
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    WriteBytes(dir.File(".a.ini.bak" + dead + "-7"), fileio::BackupBytes(st, kOld, kNew));
+    WriteBytes(dir.File(".b.ini.bak" + self + "-8"), "running");  // not a whole backup: it stays
+    WriteBytes(dir.File(".gone.ini.bak" + dead + "-9"), fileio::BackupBytes(st, kOld, kNew));  // its file removed since
 
-    EXPECT_EQ(RemoveStaleTempFiles(dir.Path()), 2);
+    EXPECT_EQ(RemoveStaleTempFiles(dir.Path(), {"a.ini", "b.ini", "gone.ini"}), 2);
     EXPECT_EQ(ReadBytes(path), kOld);
     EXPECT_EQ(Inode(dir.File("b.ini")), Inode(path));
     EXPECT_EQ(Sorted(dir.Entries()), (std::vector<std::string>{".b.ini.bak" + self + "-8", "a.ini", "b.ini"}));

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -39,7 +40,7 @@ public:
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
 
-    // Names in the folder, "." and ".." left out.
+    // Names in the folder, sorted, "." and ".." left out.
     std::vector<std::string> Entries() const
     {
         std::vector<std::string> names;
@@ -50,6 +51,7 @@ public:
             }
             ::closedir(d);
         }
+        std::sort(names.begin(), names.end());
         return names;
     }
 
