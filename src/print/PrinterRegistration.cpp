@@ -21,6 +21,8 @@ FeedRegistration ReadFeedRegistration(std::string_view dir, std::string_view fee
     r.prnNoIndex = ini.ReadString(feed, kKeyPrnNoIndex, "0");
     r.top = ini.ReadString(feed, kKeyPrnTop, "0");
     r.left = ini.ReadString(feed, kKeyPrnLeft, "0");
+    r.paper.bin = ini.ReadString(feed, kKeyPrnBin, "");
+    r.paper.paper = ini.ReadString(feed, kKeyPrnPaper, "");
     return r;
 }
 
@@ -31,6 +33,13 @@ void WriteFeedRegistration(std::string_view dir, std::string_view feed, const Fe
     ini.WriteString(feed, kKeyPrnNoIndex, r.prnNoIndex);
     ini.WriteString(feed, kKeyPrnTop, r.top);
     ini.WriteString(feed, kKeyPrnLeft, r.left);
+}
+
+void WriteFeedPaper(std::string_view dir, std::string_view feed, const FeedPaper& paper)
+{
+    ProfileFile ini(PrinterIniPath(dir));
+    ini.WriteString(feed, kKeyPrnBin, paper.bin);
+    ini.WriteString(feed, kKeyPrnPaper, paper.paper);
 }
 
 int IndexOrZero(std::string_view text)

@@ -4,6 +4,8 @@
 // their controls and put the results back.
 #pragma once
 
+#include "print/FeedPaper.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +17,9 @@ inline constexpr std::string_view kKeyPrnName = "PrnName";
 inline constexpr std::string_view kKeyPrnNoIndex = "PrnNoIndex";
 inline constexpr std::string_view kKeyPrnTop = "hoxPrn_Top";
 inline constexpr std::string_view kKeyPrnLeft = "hoxPrn_Left";
+// Written by the printer registration only; the Windows program never reads them.
+inline constexpr std::string_view kKeyPrnBin = "hoxPrn_Bin";
+inline constexpr std::string_view kKeyPrnPaper = "hoxPrn_Paper";
 
 // The two paper feeds of ComboBox_SEL; their texts name the sections.
 inline constexpr std::string_view kFeedManual = "手差し";
@@ -30,20 +35,25 @@ struct FeedRegistration {
     std::string prnNoIndex;  // visible index of the printer, decimal
     std::string top;         // top margin in printer dots
     std::string left;        // left margin in printer dots
+    FeedPaper paper = {};    // hoxPrn_Bin, hoxPrn_Paper: empty when not kept
 };
 
 // dir (local file-system bytes) joined with hoxa_q310.ini.
 std::string PrinterIniPath(std::string_view dir);
 
 // Reads the feed's section; a missing file, section or key gives "0" for the
-// index and the margins and an empty name.
+// index and the margins, and an empty name, source and paper.
 FeedRegistration ReadFeedRegistration(std::string_view dir, std::string_view feed);
 
 // Writes the feed's section key by key in the order PrnName (trimmed),
 // PrnNoIndex, hoxPrn_Top, hoxPrn_Left; other sections and keys stay as they
 // are.  Raises EIniFileException when the file cannot be written; keys written
-// before the failing one stay written.
+// before the failing one stay written.  The source and paper are not written.
 void WriteFeedRegistration(std::string_view dir, std::string_view feed, const FeedRegistration& r);
+
+// Writes the feed's source and paper (hoxPrn_Bin, hoxPrn_Paper), as the printer
+// registration does after the four keys above.  Errors as above.
+void WriteFeedPaper(std::string_view dir, std::string_view feed, const FeedPaper& paper);
 
 // The registration's reading of an index text: its integer value, or 0 when the
 // text is not an integer (so that a damaged file can be repaired by registering).

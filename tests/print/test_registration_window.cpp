@@ -6,11 +6,14 @@
 
 #include "base/errors.h"
 #include "layout_readback.h"
+#include "print/PaperSize.h"
 #include "print/PrinterRegistration.h"
+#include "print/VpPrinterDialogs.h"
 #include "print/PrinterWatcher.h"
 #include "print/counting_spooler.h"
 
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -24,6 +27,8 @@ namespace {
 
 const char kManual[] = "[手差し]\r\n";
 const char kContinuous[] = "[連続(４インチ)]\r\n";
+// The scripted printers' source and paper, as a printer registration keeps them.
+const char kKeptPaper[] = "hoxPrn_Bin=Upper\r\nhoxPrn_Paper=A4\r\n";
 
 class Registration : public RegistrationTest {
 protected:
@@ -88,7 +93,7 @@ TEST_F(Registration, NoFileMeansPrinterZeroMarginsZeroAndTheFirstRegistrationWri
     EXPECT_EQ(opened, QStringLiteral("PDF")) << "the dialog opens on the registered printer";
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(Ini(), std::string(kContinuous) +
-                         "PrnName=EPSON VP-D500\r\nPrnNoIndex=1\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n");
+                         "PrnName=EPSON VP-D500\r\nPrnNoIndex=1\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n" + kKeptPaper);
     EXPECT_EQ(Label("Label_PrinterIndex"), "1");
     EXPECT_EQ(Current("ComboBox1"), QStringLiteral("EPSON VP-D500"));
     EXPECT_EQ(VpPrinter().GetIndex(), 1);
@@ -117,23 +122,83 @@ TEST_F(Registration, CancelledSetupDialogStillWritesTheSectionAndKeepsTheMargins
     EXPECT_EQ(opened, QStringLiteral("Office"));
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(Ini(), std::string(kManual) +
-                         "PrnNoIndex=2\r\nhoxPrn_Top=7\r\nhoxPrn_Left=-3\r\nPrnName=Office\r\n");
+                         "PrnNoIndex=2\r\nhoxPrn_Top=7\r\nhoxPrn_Left=-3\r\nPrnName=Office\r\n" + kKeptPaper);
     EXPECT_EQ(VpPrinter().GetIndex(), 2);
 }
 
-TEST_F(Registration, RegisteringAPrinterKeepsAPaperChosenInTheDialogUntilTheEnd)
+// The setup dialog answered with a printer, a paper source and a paper, or a
+// custom size (width, length, inches) when `custom` is set.
+void AnswerSetupWithPaper(int printer, const QString& source, const QString& paper,
+                          std::optional<CustomPaper> custom = std::nullopt)
 {
-    ThreePrinters();
-    Start();
-    WhenModalShows<QDialog>([](QDialog* d) {
-        d->findChild<QComboBox*>(QStringLiteral("printerCombo"))->setCurrentIndex(1);
-        d->findChild<QComboBox*>(QStringLiteral("paperCombo"))->setCurrentIndex(1);
+    WhenModalShows<QDialog>([=](QDialog* d) {
+        auto box = [d](const char* name) { return d->findChild<QComboBox*>(QString::fromLatin1(name)); };
+        box("printerCombo")->setCurrentIndex(printer);
+        box("sourceCombo")->setCurrentText(source);
+        if (custom) {
+            box("paperCombo")->setCurrentIndex(box("paperCombo")->findData(kCustomPaperEntry));
+            box("customUnitCombo")->setCurrentIndex(custom->inches ? 1 : 0);
+            d->findChild<QDoubleSpinBox*>(QStringLiteral("customWidthSpin"))->setValue(custom->width);
+            d->findChild<QDoubleSpinBox*>(QStringLiteral("customLengthSpin"))->setValue(custom->length);
+        } else {
+            box("paperCombo")->setCurrentText(paper);
+        }
         d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Ok)->click();
     });
+}
+
+TEST_F(Registration, EachFeedKeepsTheSourceAndPaperOfItsRegistrationOverFeedChangesAndRestarts)
+{
+    // One printer, two sources: the classic set-up.
+    ThreePrinters();
+    spooler->printers["EPSON VP-D500"].custom = CustomPaperRange{36, 36, 1080, 86400};
+    Start();
+    AnswerSetupWithPaper(1, QStringLiteral("Manual"), QStringLiteral("Letter"));
     ClickRegisterPrinter();
-    EXPECT_EQ(Current("ComboBox1"), QStringLiteral("EPSON VP-D500"));
-    EXPECT_EQ(Current("ComboBox2"), QStringLiteral("Letter"));
-    EXPECT_EQ(Ini().find("Letter"), std::string::npos) << "paper choices are not stored";
+    SelectFeed(1);
+    const CustomPaper tenByFour{10, 4, true};
+    AnswerSetupWithPaper(1, QStringLiteral("Upper"), QString(), tenByFour);
+    ClickRegisterPrinter();
+    EXPECT_EQ(Ini(), std::string(kManual) +
+                         "PrnName=EPSON VP-D500\r\nPrnNoIndex=1\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n"
+                         "hoxPrn_Bin=Manual\r\nhoxPrn_Paper=Letter\r\n" +
+                         kContinuous +
+                         "PrnName=EPSON VP-D500\r\nPrnNoIndex=1\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n"
+                         "hoxPrn_Bin=Upper\r\nhoxPrn_Paper=Custom.10x4in\r\n");
+    EXPECT_EQ(Current("ComboBox2"), QStringLiteral(u"ユーザー定義 10 x 4 in"));
+
+    // Whichever feed was in force before, a print carries the feed's own.
+    const auto printed = [&] {
+        answers = {true};
+        form->SpeedButton_F11Click();
+        return spooler->jobs.empty() ? DevMode{} : spooler->jobs.back().mode;
+    };
+    for (int restart = 0; restart < 2; ++restart) {
+        SCOPED_TRACE(restart);
+        SelectFeed(0);
+        EXPECT_EQ(Current("ComboBox3"), QStringLiteral("Manual"));
+        EXPECT_EQ(Current("ComboBox2"), QStringLiteral("Letter"));
+        const DevMode manual = printed();
+        EXPECT_EQ(manual.defaultSource, DMBIN_MANUAL);
+        EXPECT_EQ(manual.paperSize, DMPAPER_LETTER);
+        EXPECT_FALSE(HasCustomPaper(manual));
+        SelectFeed(1);
+        EXPECT_EQ(Current("ComboBox3"), QStringLiteral("Upper"));
+        const DevMode continuous = printed();
+        EXPECT_EQ(continuous.defaultSource, DMBIN_UPPER);
+        EXPECT_TRUE(HasCustomPaper(continuous));
+        EXPECT_EQ(continuous.customPaper, tenByFour);
+        // A new start on the hand-fed feed, the printer's defaults in force.
+        SelectFeed(0);
+        form->close();
+        form.reset();
+        VpPrinter().SetIndex(2);
+        Open();
+    }
+    // The margin dialog leaves them stored.
+    answers = {true};
+    WithMarginDialog([](TForm_SLIP97YPrn* d) { RegisterButton(d)->click(); });
+    EXPECT_NE(Ini().find("hoxPrn_Bin=Manual\r\nhoxPrn_Paper=Letter\r\n"), std::string::npos);
 }
 
 // ---------------------------------------------------------- feeds and margins
@@ -338,7 +403,7 @@ TEST_F(Registration, BothRegistrationsUseTheFolderRecordedAtStartUp)
     AnswerSetupDialog(-1, true);
     ClickRegisterPrinter();
     EXPECT_TRUE(boxes.size() == 1 && boxes[0].kind == BoxKind::Question);
-    EXPECT_EQ(Ini(), std::string(kManual) + "PrnName=PDF\r\nPrnNoIndex=0\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n");
+    EXPECT_EQ(Ini(), std::string(kManual) + "PrnName=PDF\r\nPrnNoIndex=0\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n" + kKeptPaper);
     EXPECT_FALSE(QFile::exists(elsewhere.filePath(QStringLiteral("hoxa_q310.ini"))));
 }
 
@@ -426,7 +491,7 @@ TEST_F(Registration, ARemovedPrinterFallsBackToTheFirstUntilTheNextRegistration)
     AnswerSetupDialog(-1, false, &opened);
     ClickRegisterPrinter();
     EXPECT_EQ(opened, QStringLiteral("PDF")) << "the dialog opens on the first printer";
-    EXPECT_EQ(Ini(), std::string(kManual) + "PrnNoIndex=0\r\nhoxPrn_Top=1\r\nhoxPrn_Left=2\r\nPrnName=PDF\r\n");
+    EXPECT_EQ(Ini(), std::string(kManual) + "PrnNoIndex=0\r\nhoxPrn_Top=1\r\nhoxPrn_Left=2\r\nPrnName=PDF\r\n" + kKeptPaper);
     EXPECT_EQ(Current("ComboBox1"), QStringLiteral("PDF"));
 }
 
@@ -550,7 +615,7 @@ TEST_F(Registration, AnIndexThatIsNoIntegerIsReportedAndRepairedByRegistering)
     ClickRegisterPrinter();
     EXPECT_EQ(boxes.size(), 1u) << "registering raises no error";
     EXPECT_EQ(opened, QStringLiteral("PDF"));
-    EXPECT_EQ(Ini(), std::string(kManual) + "PrnName=EPSON VP-D500\r\nPrnNoIndex=1\r\nhoxPrn_Top=6\r\nhoxPrn_Left=0\r\n");
+    EXPECT_EQ(Ini(), std::string(kManual) + "PrnName=EPSON VP-D500\r\nPrnNoIndex=1\r\nhoxPrn_Top=6\r\nhoxPrn_Left=0\r\n" + kKeptPaper);
     EXPECT_EQ(Label("Label_PrinterIndex"), "1");
 
     // From now on the feed loads without error.
@@ -567,7 +632,7 @@ TEST_F(Registration, ADamagedIndexWithACancelledDialogIsStoredAsPrinterZero)
     Start();
     AnswerSetupDialog(-1, false);
     ClickRegisterPrinter();
-    EXPECT_EQ(Ini(), std::string(kManual) + "PrnNoIndex=0\r\nPrnName=PDF\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n");
+    EXPECT_EQ(Ini(), std::string(kManual) + "PrnNoIndex=0\r\nPrnName=PDF\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n" + kKeptPaper);
 }
 
 // ---------------------------------------------------- drivers without lists
