@@ -5,6 +5,7 @@
 
 #include "app/app_test_util.h"
 #include "print/SLIP97YPrnUnit.h"
+#include "print/VpPrinterDialogs.h"
 #include "print/VpPrinters.h"
 #include "print/fake_spooler.h"
 #include "widgets/ObNumEdit.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -20,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace hoxa::regtest {
 
@@ -66,6 +69,27 @@ inline void AnswerSetupDialog(int index, bool ok, QString* opened = nullptr)
         if (opened) *opened = printer->currentText();
         if (index >= 0) printer->setCurrentIndex(index);
         box->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+    });
+}
+
+// The setup dialog answered with a printer, a paper source and a paper, or a
+// custom size (width, length, inches) when `custom` is set.
+inline void AnswerSetupWithPaper(int printer, const QString& source, const QString& paper,
+                                 std::optional<CustomPaper> custom = std::nullopt)
+{
+    WhenModalShows<QDialog>([=](QDialog* d) {
+        auto box = [d](const char* name) { return d->findChild<QComboBox*>(QString::fromLatin1(name)); };
+        box("printerCombo")->setCurrentIndex(printer);
+        box("sourceCombo")->setCurrentText(source);
+        if (custom) {
+            box("paperCombo")->setCurrentIndex(box("paperCombo")->findData(kCustomPaperEntry));
+            box("customUnitCombo")->setCurrentIndex(custom->inches ? 1 : 0);
+            d->findChild<QDoubleSpinBox*>(QStringLiteral("customWidthSpin"))->setValue(custom->width);
+            d->findChild<QDoubleSpinBox*>(QStringLiteral("customLengthSpin"))->setValue(custom->length);
+        } else {
+            box("paperCombo")->setCurrentText(paper);
+        }
+        d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Ok)->click();
     });
 }
 

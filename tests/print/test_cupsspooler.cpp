@@ -17,6 +17,8 @@
 
 #include "base/Codec.h"
 #include "print/CupsSpooler.h"
+#include "print/PaperSize.h"
+#include "print/cups_jobs.h"
 #include "print/TPrinter.h"
 #include "print/VpPrinters.h"
 
@@ -42,47 +44,6 @@ protected:
         spooler = std::make_shared<CupsSpooler>();
     }
     void TearDown() override { DestroyVpPrinter(); }
-
-    // The newest job of a queue in any state, waiting until it is finished.
-    static cups_job_t WaitForJob(const std::string& queue, int* state) {
-        cups_job_t result{};
-        for (int i = 0; i < 300; ++i) {
-            cups_job_t* jobs = nullptr;
-            const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ALL);
-            int newest = -1;
-            for (int j = 0; j < n; ++j)
-                if (newest < 0 || jobs[j].id > jobs[newest].id) newest = j;
-            if (newest >= 0) {
-                *state = jobs[newest].state;
-                result.id = jobs[newest].id;
-                static std::string title;
-                title = jobs[newest].title ? jobs[newest].title : "";
-                result.title = title.data();
-            }
-            cupsFreeJobs(n, jobs);
-            if (newest >= 0 && *state >= IPP_JSTATE_STOPPED) return result;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return result;
-    }
-
-    static std::string JobAttribute(int id, const char* name) {
-        ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-        const std::string uri = "ipp://localhost/jobs/" + std::to_string(id);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.c_str());
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-        ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
-        std::string value;
-        if (response) {
-            if (ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ZERO)) {
-                char buffer[256];
-                ippAttributeString(a, buffer, sizeof buffer);
-                value = buffer;
-            }
-            ippDelete(response);
-        }
-        return value;
-    }
 
     static QByteArray WaitForFile(const std::string& path) {
         for (int i = 0; i < 100; ++i) {
@@ -149,6 +110,19 @@ TEST_F(CupsTest, DotMatrixPapersSourcesAndResolutions) {
     EXPECT_DOUBLE_EQ(g.top, 18);
     EXPECT_DOUBLE_EQ(g.printableWidth, 684);
     EXPECT_DOUBLE_EQ(g.printableHeight, 252);
+
+    // Custom sizes as the driver takes them, with its margins.
+    const auto range = spooler->CustomPaperSizes(dotQueue);
+    ASSERT_TRUE(range);
+    EXPECT_EQ((std::vector<double>{range->minWidth, range->minLength, range->maxWidth, range->maxLength}),
+              (std::vector<double>{36, 36, 1080, 86400}));
+    SetCustomPaper(waybill, CustomPaper{210, 120, false});
+    const PageGeometry c = spooler->Geometry(dotQueue, waybill);
+    EXPECT_NEAR(c.width, 210 * 72 / 25.4, 1e-9);
+    EXPECT_NEAR(c.height, 120 * 72 / 25.4, 1e-9);
+    EXPECT_DOUBLE_EQ(c.left, 18);
+    EXPECT_DOUBLE_EQ(c.top, 18);
+    EXPECT_NEAR(c.printableHeight, 120 * 72 / 25.4 - 36, 1e-9);
 }
 
 TEST_F(CupsTest, PdfPrinterHasPapersButNoSources) {
@@ -198,11 +172,10 @@ TEST_F(CupsTest, PrintedJobReachesTheOutputFile) {
     canvas->drawText(QPointF(100, 100), QStringLiteral("123-4567"));
     vp.EndDoc();
 
-    int state = 0;
-    const cups_job_t job = WaitForJob(pdfQueue, &state);
+    const test::FinishedJob job = test::WaitForJob(pdfQueue);
     ASSERT_GT(job.id, 0);
-    EXPECT_EQ(state, IPP_JSTATE_COMPLETED);
-    EXPECT_EQ(std::string(job.title), std::string(reinterpret_cast<const char*>(u8"送り状 hoxa_NIVORA  ")));
+    EXPECT_EQ(job.state, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(job.title, std::string(reinterpret_cast<const char*>(u8"送り状 hoxa_NIVORA  ")));
     const QByteArray bytes = WaitForFile(out + "/hoxa_pdf.out");
     ASSERT_FALSE(bytes.isEmpty());
     EXPECT_TRUE(bytes.contains("%PDF")) << bytes.left(64).toStdString();
@@ -223,13 +196,12 @@ TEST_F(CupsTest, JobCarriesPaperSourceAndResolution) {
     vp.GetCanvas()->drawText(QPointF(10, 40), QStringLiteral("X"));
     vp.EndDoc();
 
-    int state = 0;
-    const cups_job_t job = WaitForJob(dotQueue, &state);
+    const test::FinishedJob job = test::WaitForJob(dotQueue);
     ASSERT_GT(job.id, 0);
-    EXPECT_EQ(state, IPP_JSTATE_COMPLETED);
-    EXPECT_EQ(JobAttribute(job.id, "InputSlot"), "Manual");
-    EXPECT_EQ(JobAttribute(job.id, "media"), "Waybill4in");
-    EXPECT_EQ(JobAttribute(job.id, "Resolution"), "180dpi");
+    EXPECT_EQ(job.state, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(test::JobAttribute(job.id, "InputSlot"), "Manual");
+    EXPECT_EQ(test::JobAttribute(job.id, "media"), "Waybill4in");
+    EXPECT_EQ(test::JobAttribute(job.id, "Resolution"), "180dpi");
     const QByteArray bytes = WaitForFile(out + "/hoxa_dot.out");
     ASSERT_FALSE(bytes.isEmpty());
     EXPECT_TRUE(bytes.startsWith("\x1b@")) << "ESC/P output begins with a printer reset";
@@ -280,9 +252,7 @@ TEST_F(CupsTest, QueueWithoutDriverHasNoPaperOrSourceList) {
     // It still takes a job.
     vp.BeginDoc("raw");
     vp.EndDoc();
-    int state = 0;
-    const cups_job_t job = WaitForJob("hoxa_raw", &state);
-    EXPECT_GT(job.id, 0);
+    EXPECT_GT(test::WaitForJob("hoxa_raw").id, 0);
 }
 
 TEST_F(CupsTest, TheUsersLpoptionsChooseTheDefaultAndTheDefaultSource) {

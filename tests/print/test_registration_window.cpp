@@ -8,12 +8,10 @@
 #include "layout_readback.h"
 #include "print/PaperSize.h"
 #include "print/PrinterRegistration.h"
-#include "print/VpPrinterDialogs.h"
 #include "print/PrinterWatcher.h"
 #include "print/counting_spooler.h"
 
 #include <QDir>
-#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -124,27 +122,6 @@ TEST_F(Registration, CancelledSetupDialogStillWritesTheSectionAndKeepsTheMargins
     EXPECT_EQ(Ini(), std::string(kManual) +
                          "PrnNoIndex=2\r\nhoxPrn_Top=7\r\nhoxPrn_Left=-3\r\nPrnName=Office\r\n" + kKeptPaper);
     EXPECT_EQ(VpPrinter().GetIndex(), 2);
-}
-
-// The setup dialog answered with a printer, a paper source and a paper, or a
-// custom size (width, length, inches) when `custom` is set.
-void AnswerSetupWithPaper(int printer, const QString& source, const QString& paper,
-                          std::optional<CustomPaper> custom = std::nullopt)
-{
-    WhenModalShows<QDialog>([=](QDialog* d) {
-        auto box = [d](const char* name) { return d->findChild<QComboBox*>(QString::fromLatin1(name)); };
-        box("printerCombo")->setCurrentIndex(printer);
-        box("sourceCombo")->setCurrentText(source);
-        if (custom) {
-            box("paperCombo")->setCurrentIndex(box("paperCombo")->findData(kCustomPaperEntry));
-            box("customUnitCombo")->setCurrentIndex(custom->inches ? 1 : 0);
-            d->findChild<QDoubleSpinBox*>(QStringLiteral("customWidthSpin"))->setValue(custom->width);
-            d->findChild<QDoubleSpinBox*>(QStringLiteral("customLengthSpin"))->setValue(custom->length);
-        } else {
-            box("paperCombo")->setCurrentText(paper);
-        }
-        d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Ok)->click();
-    });
 }
 
 TEST_F(Registration, EachFeedKeepsTheSourceAndPaperOfItsRegistrationOverFeedChangesAndRestarts)
