@@ -11,12 +11,10 @@
 #include <QString>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <map>
-#include <set>
 #include <utility>
 
 #include "base/Codec.h"

@@ -46,6 +46,8 @@ double WidthPoints(const CustomPaper& paper) { return Points(paper.width, paper.
 
 double LengthPoints(const CustomPaper& paper) { return Points(paper.length, paper.inches); }
 
+double FromPoints(double points, bool inches) { return points / Points(1, inches); }
+
 bool HasCustomPaper(const DevMode& mode)
 {
     return (mode.fields & kCustomFields) == kCustomFields && mode.customPaper.width > 0 &&

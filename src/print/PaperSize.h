@@ -12,9 +12,10 @@
 
 namespace hoxa {
 
-// Width and length in points (1/72 inch).
+// Width and length in points (1/72 inch), and points in inches or millimetres.
 double WidthPoints(const CustomPaper& paper);
 double LengthPoints(const CustomPaper& paper);
+double FromPoints(double points, bool inches);
 
 // Whether the custom size of `mode` is in force (DM_PAPERWIDTH and
 // DM_PAPERLENGTH set, both sizes above 0); it then stands for the paper.

@@ -28,11 +28,6 @@ void SelectData(QComboBox* box, int value) {
     if (i >= 0) box->setCurrentIndex(i);
 }
 
-constexpr double kPointsPerMillimetre = 72.0 / 25.4;
-
-// Points in the unit of the custom size boxes.
-double InUnit(double points, bool inches) { return inches ? points / 72.0 : points / kPointsPerMillimetre; }
-
 
 }  // namespace
 
@@ -122,11 +117,10 @@ PrinterSetupForm::PrinterSetupForm(QWidget* parent, bool printDialog) : QDialog(
     connect(customUnit_, &QComboBox::currentIndexChanged, this, [this](int) {
         // The size stays the same length on paper in the other unit.
         const bool inches = customUnit_->currentIndex() == 1;
-        const double factor = inches ? 1 / 25.4 : 25.4;
-        const double width = customWidth_->value() * factor, length = customLength_->value() * factor;
+        const CustomPaper before{customWidth_->value(), customLength_->value(), !inches};
         SetCustomUnit(inches);
-        customWidth_->setValue(width);
-        customLength_->setValue(length);
+        customWidth_->setValue(FromPoints(WidthPoints(before), inches));
+        customLength_->setValue(FromPoints(LengthPoints(before), inches));
     });
 }
 
@@ -136,8 +130,8 @@ void PrinterSetupForm::SetCustomUnit(bool inches) {
     // A hundredth of a millimetre, a thousandth of an inch: a form length that
     // is off by less is lost in the printer's dots.
     for (QDoubleSpinBox* box : {customWidth_, customLength_}) box->setDecimals(inches ? 3 : 2);
-    customWidth_->setRange(InUnit(customRange_.minWidth, inches), InUnit(customRange_.maxWidth, inches));
-    customLength_->setRange(InUnit(customRange_.minLength, inches), InUnit(customRange_.maxLength, inches));
+    customWidth_->setRange(FromPoints(customRange_.minWidth, inches), FromPoints(customRange_.maxWidth, inches));
+    customLength_->setRange(FromPoints(customRange_.minLength, inches), FromPoints(customRange_.maxLength, inches));
 }
 
 void PrinterSetupForm::ShowCustomPaper(const CustomPaper& paper) {
@@ -186,7 +180,7 @@ void PrinterSetupForm::FillPrinter(int raw) {
             SelectData(paper_, kCustomPaperEntry);
         } else {
             const PageGeometry page = spooler.Geometry(name, mode);
-            ShowCustomPaper({InUnit(page.width, false), InUnit(page.height, false), false});
+            ShowCustomPaper({FromPoints(page.width, false), FromPoints(page.height, false), false});
         }
     }
     customRow_->setEnabled(paper_->currentData().toInt() == kCustomPaperEntry);

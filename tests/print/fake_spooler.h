@@ -26,7 +26,6 @@ public:
         DevMode mode;
         PrinterDetails details;
         PageGeometry page{595, 842, 18, 18, 559, 806};
-        std::optional<CustomPaperRange> custom;
         bool stopped = false;
         bool accepting = true;
     };
@@ -93,7 +92,6 @@ public:
     int MaxCopies(const std::string& p) override { return At(p).maxCopies; }
     DevMode DefaultDevMode(const std::string& p) override { return At(p).mode; }
     PrinterDetails Details(const std::string& p) override { return At(p).details; }
-    std::optional<CustomPaperRange> CustomPaperSizes(const std::string& p) override { return At(p).custom; }
     PageGeometry Geometry(const std::string& p, const DevMode&) override { return At(p).page; }
     PrinterStatus Status(const std::string& p) override {
         PrinterStatus s;

@@ -10,8 +10,3 @@ hoxa_gtest(test_layout_cups GUI
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_layout_cups.cpp ${CMAKE_CURRENT_LIST_DIR}/layout_readback.cpp
   WRAPPER ${CMAKE_CURRENT_LIST_DIR}/with_cupsd.sh
   TIMEOUT 120)
-# The test sheet and custom form sizes through the dot-matrix queue's filter chain.
-hoxa_gtest(test_calibration_cups GUI
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_calibration_cups.cpp
-  WRAPPER ${CMAKE_CURRENT_LIST_DIR}/with_cupsd.sh
-  TIMEOUT 120)

@@ -5,7 +5,6 @@
 
 #include "app/app_test_util.h"
 #include "print/SLIP97YPrnUnit.h"
-#include "print/VpPrinterDialogs.h"
 #include "print/VpPrinters.h"
 #include "print/fake_spooler.h"
 #include "widgets/ObNumEdit.h"
@@ -14,7 +13,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QDoubleSpinBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -22,7 +20,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 namespace hoxa::regtest {
 
@@ -55,8 +52,10 @@ void WhenModalShows(std::function<void(T*)> drive)
 }
 
 // The printer-setup dialog: choose the visible printer `index` (-1 keeps the
-// one it opened on), then OK or Cancel.  `opened` gets the printer it opened on.
-inline void AnswerSetupDialog(int index, bool ok, QString* opened = nullptr)
+// one it opened on) and what `choose` chooses, then OK or Cancel.  `opened`
+// gets the printer it opened on.
+inline void AnswerSetupDialog(int index, bool ok, QString* opened = nullptr,
+                              std::function<void(QDialog*)> choose = nullptr)
 {
     WhenModalShows<QDialog>([=](QDialog* d) {
         auto* printer = d->findChild<QComboBox*>(QStringLiteral("printerCombo"));
@@ -68,28 +67,8 @@ inline void AnswerSetupDialog(int index, bool ok, QString* opened = nullptr)
         }
         if (opened) *opened = printer->currentText();
         if (index >= 0) printer->setCurrentIndex(index);
+        if (choose) choose(d);
         box->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
-    });
-}
-
-// The setup dialog answered with a printer, a paper source and a paper, or a
-// custom size (width, length, inches) when `custom` is set.
-inline void AnswerSetupWithPaper(int printer, const QString& source, const QString& paper,
-                                 std::optional<CustomPaper> custom = std::nullopt)
-{
-    WhenModalShows<QDialog>([=](QDialog* d) {
-        auto box = [d](const char* name) { return d->findChild<QComboBox*>(QString::fromLatin1(name)); };
-        box("printerCombo")->setCurrentIndex(printer);
-        box("sourceCombo")->setCurrentText(source);
-        if (custom) {
-            box("paperCombo")->setCurrentIndex(box("paperCombo")->findData(kCustomPaperEntry));
-            box("customUnitCombo")->setCurrentIndex(custom->inches ? 1 : 0);
-            d->findChild<QDoubleSpinBox*>(QStringLiteral("customWidthSpin"))->setValue(custom->width);
-            d->findChild<QDoubleSpinBox*>(QStringLiteral("customLengthSpin"))->setValue(custom->length);
-        } else {
-            box("paperCombo")->setCurrentText(paper);
-        }
-        d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Ok)->click();
     });
 }
 

@@ -1,9 +1,13 @@
 // The CUPS spooler and the printer layer against a private cupsd started by
 // with_cupsd.sh: printer names, the default, papers, sources, resolutions, a
-// printed job whose output file appears, and printers added and removed.
+// printed job whose output file appears, printers added and removed, and the
+// test sheet on custom form sizes through the dot-matrix queue's filter chain.
 #include <gtest/gtest.h>
 
 #include <cups/cups.h>
+#include <cups/raster.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QPainter>
@@ -16,9 +20,12 @@
 #include <thread>
 
 #include "base/Codec.h"
+#include "print/CalibrationSheet.h"
 #include "print/CupsSpooler.h"
-#include "print/PaperSize.h"
+#include "print/FeedPaper.h"
+#include "print/cross_finder.h"
 #include "print/cups_jobs.h"
+#include "print/waybill_sample.h"
 #include "print/TPrinter.h"
 #include "print/VpPrinters.h"
 
@@ -28,6 +35,28 @@ namespace {
 std::string Env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
+}
+
+// The pages of a CUPS raster file of one bit a dot (1: ink).
+struct RasterPage {
+    cups_page_header2_t h{};
+    std::vector<unsigned char> bits;
+    bool Ink(int x, int y) const {
+        return x >= 0 && y >= 0 && x < static_cast<int>(h.cupsWidth) && y < static_cast<int>(h.cupsHeight) &&
+               (bits[y * h.cupsBytesPerLine + x / 8] >> (7 - x % 8)) & 1;
+    }
+};
+std::vector<RasterPage> ReadRaster(const std::string& path) {
+    std::vector<RasterPage> pages;
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_READ);
+    for (RasterPage p; raster && cupsRasterReadHeader2(raster, &p.h); pages.push_back(p)) {
+        p.bits.resize(static_cast<std::size_t>(p.h.cupsBytesPerLine) * p.h.cupsHeight);
+        cupsRasterReadPixels(raster, p.bits.data(), static_cast<unsigned>(p.bits.size()));
+    }
+    cupsRasterClose(raster);
+    ::close(fd);
+    return pages;
 }
 
 class CupsTest : public ::testing::Test {
@@ -110,19 +139,6 @@ TEST_F(CupsTest, DotMatrixPapersSourcesAndResolutions) {
     EXPECT_DOUBLE_EQ(g.top, 18);
     EXPECT_DOUBLE_EQ(g.printableWidth, 684);
     EXPECT_DOUBLE_EQ(g.printableHeight, 252);
-
-    // Custom sizes as the driver takes them, with its margins.
-    const auto range = spooler->CustomPaperSizes(dotQueue);
-    ASSERT_TRUE(range);
-    EXPECT_EQ((std::vector<double>{range->minWidth, range->minLength, range->maxWidth, range->maxLength}),
-              (std::vector<double>{36, 36, 1080, 86400}));
-    SetCustomPaper(waybill, CustomPaper{210, 120, false});
-    const PageGeometry c = spooler->Geometry(dotQueue, waybill);
-    EXPECT_NEAR(c.width, 210 * 72 / 25.4, 1e-9);
-    EXPECT_NEAR(c.height, 120 * 72 / 25.4, 1e-9);
-    EXPECT_DOUBLE_EQ(c.left, 18);
-    EXPECT_DOUBLE_EQ(c.top, 18);
-    EXPECT_NEAR(c.printableHeight, 120 * 72 / 25.4 - 36, 1e-9);
 }
 
 TEST_F(CupsTest, PdfPrinterHasPapersButNoSources) {
@@ -345,6 +361,54 @@ TEST_F(CupsTest, UnreachableServerIsAnErrorNotAnEmptyList) {
     cupsSetServer(nullptr);  // back to CUPS_SERVER
     EXPECT_TRUE(VpPrinter().CheckForChanges());
     EXPECT_EQ(VpPrinter().GetPrinterNames(), (std::vector<std::string>{dotQueue, pdfQueue}));
+}
+
+TEST_F(CupsTest, TestSheetFormsAreTheFeedsSizeWithEveryCrossWithinOneDotInTheRaster) {
+    // A queue with the dot-matrix PPD but no driver step writes the CUPS raster
+    // the driver gets (180 dpi, the printable area): forms, sizes and crosses.
+    const std::string queue = "dot_raster", file = out + "/raster.out";  // the first queue by name
+    ASSERT_EQ(std::system(("sed 's|^\\*cupsFilter:.*|*cupsFilter: \"application/vnd.cups-raster 0 -\"|' "
+                           "\"$HOXA_CUPS_DOT_PPD\" > " + out + "/raster.ppd && lpadmin -p " + queue + " -E -v file://" +
+                           file + " -P " + out + "/raster.ppd -o Resolution=180dpi 2>/dev/null").c_str()), 0);
+    CreateVpPrinter(spooler);
+    VpPrinter().SetIndex(0);
+    ASSERT_EQ(VpPrinter().GetPrinterNames()[0], queue);
+    const struct {
+        const char* feed;
+        const char* paper;
+        double width, length;  // points
+        std::size_t forms;
+    } cases[] = {{"連続(４インチ)", "Custom.254x101.6mm", 720, 288, kContinuousCalibrationForms},
+                 {"手差し", "Custom.8x5.5in", 576, 396, 1}};
+    for (const auto& c : cases) {
+        ApplyFeedPaper({"", c.paper});
+        WaybillRecord rec = test::SampleWaybill();
+        rec.prnTop = "10";
+        rec.prnLeft = "-5";
+        PrintCalibrationSheet(rec, queue, c.feed, "");
+        const test::FinishedJob job = test::WaitForJob(queue);
+        ASSERT_EQ(job.state, IPP_JSTATE_COMPLETED);
+        EXPECT_EQ(test::JobAttribute(job.id, "PageSize"), c.paper);
+        const std::vector<RasterPage> pages = ReadRaster(file);
+        ASSERT_EQ(pages.size(), c.forms) << c.paper;
+        const CalibrationSheet sheet = ComputeCalibrationSheet(rec, {180, 180}, Printer().Page(), "", "", "");
+        for (const RasterPage& page : pages) {
+            EXPECT_NEAR(page.h.cupsPageSize[0], c.width, 0.01) << c.paper;
+            EXPECT_NEAR(page.h.cupsPageSize[1], c.length, 0.01) << c.paper;
+            for (const WaybillItem& item : sheet.items) {
+                const int x = static_cast<int>(item.x), y = static_cast<int>(item.y);
+                const auto centre = test::CrossCentre([&](int px, int py) { return page.Ink(px, py); }, x, y,
+                                                      static_cast<int>(sheet.crossArm), static_cast<int>(sheet.crossGap), 4);
+                ASSERT_TRUE(centre.has_value()) << c.paper << " item " << item.number;
+                EXPECT_NEAR(centre->x(), x, 1.0) << c.paper << " item " << item.number;
+                EXPECT_NEAR(centre->y(), y, 1.0) << c.paper << " item " << item.number;
+            }
+            int gaps = 0;  // in a grid line, from top to bottom
+            for (int y = 0; y < static_cast<int>(page.h.cupsHeight); ++y) gaps += !page.Ink(kGridStep, y);
+            EXPECT_EQ(gaps, 0) << c.paper;
+        }
+    }
+    ASSERT_EQ(std::system(("lpadmin -x " + queue).c_str()), 0);
 }
 
 }  // namespace

@@ -198,8 +198,7 @@ TEST_F(Preview, EscapeAndCloseLeaveNothingPrintedAndTheSizeIsKeptUnderItsOwnKeys
     });
     EXPECT_NEAR(seen.in, seen.fit * 1.25, 1e-9);
     EXPECT_EQ(seen.actual, 1.0);
-    // One printer inch is one inch of the screen as its physical size gives it
-    // (the offscreen screen's differs from its logical dots per inch).
+    // One printer inch, one inch of the screen by its physical size (not its logical dpi).
     ASSERT_GT(std::abs(seen.screenDpi - seen.logicalDpi), 2.0);
     EXPECT_NEAR(seen.view.width() - 24, seen.paperInches.width() * seen.screenDpi, 1.0);
     EXPECT_TRUE(spooler->jobs.empty());
@@ -307,25 +306,14 @@ TEST(WaybillPageModel, CaptionsForEmptyItemsAndMarksForWhatLeavesThePrintableAre
     EXPECT_EQ(page.items.size(), 14u);
 }
 
-TEST(ActualSize, TheScreensPhysicalDensityWhereKnownAndPlausibleElseTheLogicalDpi)
+TEST(ActualSize, TheLogicalDpiWhereTheScreensPhysicalSizeIsUnknownOrAbsurd)
 {
     const QPointF logical(96, 96);
-    const struct {
-        QSizeF mm;
-        QSize pixels;
-        QPointF want;
-    } cases[] = {
-        {{527, 296}, {1920, 1080}, {1920 * 25.4 / 527, 1080 * 25.4 / 296}},  // a 24-inch monitor
-        {{0, 0}, {1920, 1080}, logical},                                      // size unknown
-        {{16, 9}, {1920, 1080}, logical},       // only the aspect ratio (3048 pixels per inch)
-        {{1600, 900}, {1920, 1080}, logical},   // a projector's guess (30 pixels per inch)
-        {{527, 150}, {1920, 1080}, logical},    // across and down disagree
-    };
-    for (const auto& c : cases) {
-        const QPointF got = ActualSizePixelsPerInch(c.mm, c.pixels, logical);
-        EXPECT_NEAR(got.x(), c.want.x(), 1e-9) << c.mm.width();
-        EXPECT_NEAR(got.y(), c.want.y(), 1e-9) << c.mm.width();
-    }
+    const QSize hd(1920, 1080);
+    EXPECT_EQ(ActualSizePixelsPerInch({508, 254}, hd, logical), QPointF(96, 108));  // a 20-inch monitor
+    // Unknown, an aspect ratio only, a projector's guess, across and down disagreeing.
+    for (const QSizeF mm : {QSizeF(0, 0), QSizeF(16, 9), QSizeF(1600, 900), QSizeF(508, 150)})
+        EXPECT_EQ(ActualSizePixelsPerInch(mm, hd, logical), logical) << mm.width();
 }
 
 // ------------------------------------------------------------- the test sheet

@@ -4,7 +4,6 @@
 
 #include "base/errors.h"
 #include "base/test_profile_util.h"
-#include "print/PaperSize.h"
 #include "print/PrinterRegistration.h"
 
 #include <sys/stat.h>
@@ -149,35 +148,6 @@ TEST(IsRegistrableMargin, IntegersAndTheEmptyBoxOnly)
         EXPECT_FALSE(IsRegistrableMargin(bad)) << bad;
     EXPECT_TRUE(IsRegistrableMargin("2147483647"));
     EXPECT_TRUE(IsRegistrableMargin("-2147483648"));
-}
-
-TEST(CustomPaperText, CupsFormAsTypedAndOnlyThat)
-{
-    const struct {
-        CustomPaper paper;
-        const char* text;
-        double widthPt, lengthPt;
-    } sizes[] = {
-        {{254, 101.6, false}, "Custom.254x101.6mm", 720, 288},
-        {{10, 4, true}, "Custom.10x4in", 720, 288},
-        {{8, 4.333, true}, "Custom.8x4.333in", 576, 311.976},
-        {{210.25, 99.5, false}, "Custom.210.25x99.5mm", 595.984, 282.047},
-    };
-    for (const auto& s : sizes) {
-        EXPECT_EQ(CustomPaperText(s.paper), s.text);
-        EXPECT_EQ(ParseCustomPaperText(s.text), s.paper) << s.text;
-        EXPECT_NEAR(WidthPoints(s.paper), s.widthPt, 1e-3) << s.text;
-        EXPECT_NEAR(LengthPoints(s.paper), s.lengthPt, 1e-3) << s.text;
-    }
-    for (const char* other : {"", "A4", "Custom.", "Custom.10x4", "Custom.10x4cm", "Custom.0x4in", "Custom.-1x4in",
-                              "Custom.10x4xin", "Custom.x4in", "custom.10x4in", "Custom.1e2x4in", "Custom.infx4in"})
-        EXPECT_FALSE(ParseCustomPaperText(other)) << other;
-
-    // What a driver takes (points), with CUPS's Epson 24-pin range.
-    const CustomPaperRange epson{36, 36, 1080, 86400};
-    EXPECT_TRUE(InRange({15, 4, true}, epson));
-    EXPECT_FALSE(InRange({15.01, 4, true}, epson));
-    EXPECT_FALSE(InRange({10, 12, false}, epson));
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
-// Registrations against a private CUPS server (run by with_cupsd.sh): the
-// dot-matrix queue registered for both feeds through the setup dialog, with the
-// manual feed for 手差し and the tractor feed and a custom form size for the
-// continuous feed, its margins through the margin dialog; after feed changes and
-// a restart each feed's waybill reaches that queue with the feed's own source
-// and paper.
+// One registration against a private CUPS server (run by with_cupsd.sh): the
+// dot-matrix queue registered for both feeds through the setup dialog, its
+// margins through the margin dialog, and after a restart the waybill goes to
+// that queue with each feed's own paper source and size.
 #include "registration_test_util.h"
 
 #include "print/CupsSpooler.h"
+#include "print/VpPrinterDialogs.h"
 #include "print/cups_jobs.h"
+
+#include <QDoubleSpinBox>
 
 #include <cstdlib>
 
@@ -16,6 +17,21 @@ using namespace hoxa::regtest;
 
 namespace {
 
+// Chooses in the setup dialog a source and a paper, or a custom size in inches.
+std::function<void(QDialog*)> Choose(const char* source, const char* paper, double width = 0, double length = 0)
+{
+    return [=](QDialog* d) {
+        const auto box = [d](const char* name) { return d->findChild<QComboBox*>(QString::fromLatin1(name)); };
+        box("sourceCombo")->setCurrentText(QString::fromLatin1(source));
+        box("paperCombo")->setCurrentIndex(box("paperCombo")->findText(QString::fromLatin1(paper)));
+        if (width <= 0) return;
+        box("paperCombo")->setCurrentIndex(box("paperCombo")->findData(kCustomPaperEntry));
+        box("customUnitCombo")->setCurrentIndex(1);
+        d->findChild<QDoubleSpinBox*>(QStringLiteral("customWidthSpin"))->setValue(width);
+        d->findChild<QDoubleSpinBox*>(QStringLiteral("customLengthSpin"))->setValue(length);
+    };
+}
+
 class RegistrationCups : public apptest::MainWindowTest {
 protected:
     void TearDown() override
@@ -23,31 +39,9 @@ protected:
         apptest::MainWindowTest::TearDown();
         DestroyVpPrinter();
     }
-
-    void SelectFeed(int index)
-    {
-        auto* feed = C<QComboBox>("ComboBox_SEL");
-        while (feed->currentIndex() != index)
-            QTest::keyClick(feed, feed->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
-    }
-
-    // F11 answered Yes; the job that reached `queue`.
-    test::FinishedJob Print(const char* queue)
-    {
-        answers = {true};
-        form->SpeedButton_F11Click();
-        const test::FinishedJob job = test::WaitForJob(queue);
-        EXPECT_GT(job.id, lastJob_) << "a new job";
-        lastJob_ = job.id;
-        EXPECT_TRUE(printerBoxes.empty());
-        return job;
-    }
-
-private:
-    int lastJob_ = 0;
 };
 
-TEST_F(RegistrationCups, EachFeedsWaybillReachesTheDotQueueWithTheFeedsOwnSourceAndPaper)
+TEST_F(RegistrationCups, DotQueueRegisteredForBothFeedsGetsEachFeedsWaybillWithItsOwnSourceAndSize)
 {
     const char* dot = std::getenv("HOXA_CUPS_DOT");
     if (!dot) GTEST_SKIP() << "run through tests/print/with_cupsd.sh";
@@ -61,19 +55,23 @@ TEST_F(RegistrationCups, EachFeedsWaybillReachesTheDotQueueWithTheFeedsOwnSource
         if (names[i] == dot) dotIndex = static_cast<int>(i);
     ASSERT_GE(dotIndex, 0);
 
-    AnswerSetupWithPaper(dotIndex, QStringLiteral("Manual Feed"), QStringLiteral("A4"));
+    AnswerSetupDialog(dotIndex, true, nullptr, Choose("Manual Feed", "US Letter"));
     C<QToolButton>("BitBtn_PrnSet")->click();
-    SelectFeed(1);
-    AnswerSetupWithPaper(dotIndex, QStringLiteral("Tractor Feed"), QString(), CustomPaper{10, 4, true});
+    auto* feed = C<QComboBox>("ComboBox_SEL");
+    QTest::keyClick(feed, Qt::Key_Down);
+    ASSERT_EQ(feed->currentIndex(), 1);
+
+    AnswerSetupDialog(dotIndex, true, nullptr, Choose("Tractor Feed", "", 10, 4));
     C<QToolButton>("BitBtn_PrnSet")->click();
     const std::string printer = "PrnName=" + std::string(dot) + "\r\nPrnNoIndex=" + std::to_string(dotIndex) + "\r\n";
-    const std::string manual = "[手差し]\r\n" + printer + "hoxPrn_Top=0\r\nhoxPrn_Left=0\r\n" +
-                               "hoxPrn_Bin=Manual Feed\r\nhoxPrn_Paper=A4\r\n";
-    EXPECT_EQ(ReadFile("hoxa_q310.ini"), manual + "[連続(４インチ)]\r\n" + printer +
-                                             "hoxPrn_Top=0\r\nhoxPrn_Left=0\r\n"
-                                             "hoxPrn_Bin=Tractor Feed\r\nhoxPrn_Paper=Custom.10x4in\r\n");
+    const std::string section = "[手差し]\r\n" + printer + "hoxPrn_Top=0\r\nhoxPrn_Left=0\r\n" +
+                                "hoxPrn_Bin=Manual Feed\r\nhoxPrn_Paper=US Letter\r\n[連続(４インチ)]\r\n" + printer;
+    const std::string kept = "hoxPrn_Bin=Tractor Feed\r\nhoxPrn_Paper=Custom.10x4in\r\n";
+    EXPECT_EQ(ReadFile("hoxa_q310.ini"), section + "hoxPrn_Top=0\r\nhoxPrn_Left=0\r\n" + kept);
     EXPECT_EQ(C<QComboBox>("ComboBox1")->currentText(), QString::fromLatin1(dot));
-    EXPECT_EQ(C<QComboBox>("ComboBox3")->currentText(), QStringLiteral("Tractor Feed"));
+    EXPECT_EQ(C<QComboBox>("ComboBox2")->currentText(), QStringLiteral(u"ユーザー定義 10 x 4 in"));
+    EXPECT_GE(C<QComboBox>("ComboBox3")->count(), 2) << "the tractor and manual sources";
+    EXPECT_GE(C<QComboBox>("ComboBox3")->currentIndex(), 0);
 
     answers = {true};
     WhenModalShows<TForm_SLIP97YPrn>([](TForm_SLIP97YPrn* d) {
@@ -84,19 +82,11 @@ TEST_F(RegistrationCups, EachFeedsWaybillReachesTheDotQueueWithTheFeedsOwnSource
         RegisterButton(d)->click();
     });
     C<QToolButton>("BitBtn_PrnSet2")->click();
-    EXPECT_EQ(ReadFile("hoxa_q310.ini"), manual + "[連続(４インチ)]\r\n" + printer +
-                                             "hoxPrn_Top=12\r\nhoxPrn_Left=-4\r\n"
-                                             "hoxPrn_Bin=Tractor Feed\r\nhoxPrn_Paper=Custom.10x4in\r\n");
+    EXPECT_EQ(ReadFile("hoxa_q310.ini"), section + "hoxPrn_Top=12\r\nhoxPrn_Left=-4\r\n" + kept);
     EXPECT_TRUE(boxes.size() == 1 && boxes[0].kind == BoxKind::Question);
+    EXPECT_TRUE(printerBoxes.empty());
 
-    // Over to the hand-fed feed and back: each feed's source.
-    SelectFeed(0);
-    EXPECT_EQ(test::JobAttribute(Print(dot).id, "InputSlot"), "Manual");
-    SelectFeed(1);
-    EXPECT_EQ(test::JobAttribute(Print(dot).id, "InputSlot"), "Tractor");
-
-    // A new start on the default printer: the saved feed brings the queue, its
-    // margins, its source and its form size back.
+    // A new start on the default printer: the saved feed brings the queue back.
     form->close();
     form.reset();
     VpPrinter().SetIndex(-1);
@@ -106,14 +96,21 @@ TEST_F(RegistrationCups, EachFeedsWaybillReachesTheDotQueueWithTheFeedsOwnSource
     EXPECT_EQ(VpPrinter().GetIndex(), dotIndex);
     EXPECT_EQ(FromQString(C<QLabel>("Label_Prn_Top")->text()), "12");
     EXPECT_EQ(FromQString(C<QLabel>("Label_Prn_Left")->text()), "-4");
-    const test::FinishedJob continuous = Print(dot);
+
+    answers = {true};
+    form->SpeedButton_F11Click();
+    const test::FinishedJob continuous = test::WaitForJob(dot);
     EXPECT_EQ(continuous.state, IPP_JSTATE_COMPLETED);
     EXPECT_EQ(test::JobAttribute(continuous.id, "InputSlot"), "Tractor");
     EXPECT_EQ(test::JobAttribute(continuous.id, "PageSize"), "Custom.10x4in");
-    SelectFeed(0);
-    const test::FinishedJob handFed = Print(dot);
+    // The feeds share the printer; each keeps its own source.
+    QTest::keyClick(C<QComboBox>("ComboBox_SEL"), Qt::Key_Up);
+    answers = {true};
+    form->SpeedButton_F11Click();
+    const test::FinishedJob handFed = test::WaitForJob(dot);
     EXPECT_EQ(test::JobAttribute(handFed.id, "InputSlot"), "Manual");
-    EXPECT_EQ(test::JobAttribute(handFed.id, "media"), "A4");
+    EXPECT_EQ(test::JobAttribute(handFed.id, "media"), "Letter");
+    EXPECT_TRUE(printerBoxes.empty());
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include "base/errors.h"
 #include "layout_readback.h"
-#include "print/PaperSize.h"
 #include "print/PrinterRegistration.h"
 #include "print/PrinterWatcher.h"
 #include "print/counting_spooler.h"
@@ -124,58 +123,19 @@ TEST_F(Registration, CancelledSetupDialogStillWritesTheSectionAndKeepsTheMargins
     EXPECT_EQ(VpPrinter().GetIndex(), 2);
 }
 
-TEST_F(Registration, EachFeedKeepsTheSourceAndPaperOfItsRegistrationOverFeedChangesAndRestarts)
+TEST_F(Registration, RegisteringAPrinterKeepsAPaperChosenInTheDialogUntilTheEnd)
 {
-    // One printer, two sources: the classic set-up.
     ThreePrinters();
-    spooler->printers["EPSON VP-D500"].custom = CustomPaperRange{36, 36, 1080, 86400};
     Start();
-    AnswerSetupWithPaper(1, QStringLiteral("Manual"), QStringLiteral("Letter"));
+    WhenModalShows<QDialog>([](QDialog* d) {
+        d->findChild<QComboBox*>(QStringLiteral("printerCombo"))->setCurrentIndex(1);
+        d->findChild<QComboBox*>(QStringLiteral("paperCombo"))->setCurrentIndex(1);
+        d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Ok)->click();
+    });
     ClickRegisterPrinter();
-    SelectFeed(1);
-    const CustomPaper tenByFour{10, 4, true};
-    AnswerSetupWithPaper(1, QStringLiteral("Upper"), QString(), tenByFour);
-    ClickRegisterPrinter();
-    EXPECT_EQ(Ini(), std::string(kManual) +
-                         "PrnName=EPSON VP-D500\r\nPrnNoIndex=1\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n"
-                         "hoxPrn_Bin=Manual\r\nhoxPrn_Paper=Letter\r\n" +
-                         kContinuous +
-                         "PrnName=EPSON VP-D500\r\nPrnNoIndex=1\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n"
-                         "hoxPrn_Bin=Upper\r\nhoxPrn_Paper=Custom.10x4in\r\n");
-    EXPECT_EQ(Current("ComboBox2"), QStringLiteral(u"ユーザー定義 10 x 4 in"));
-
-    // Whichever feed was in force before, a print carries the feed's own.
-    const auto printed = [&] {
-        answers = {true};
-        form->SpeedButton_F11Click();
-        return spooler->jobs.empty() ? DevMode{} : spooler->jobs.back().mode;
-    };
-    for (int restart = 0; restart < 2; ++restart) {
-        SCOPED_TRACE(restart);
-        SelectFeed(0);
-        EXPECT_EQ(Current("ComboBox3"), QStringLiteral("Manual"));
-        EXPECT_EQ(Current("ComboBox2"), QStringLiteral("Letter"));
-        const DevMode manual = printed();
-        EXPECT_EQ(manual.defaultSource, DMBIN_MANUAL);
-        EXPECT_EQ(manual.paperSize, DMPAPER_LETTER);
-        EXPECT_FALSE(HasCustomPaper(manual));
-        SelectFeed(1);
-        EXPECT_EQ(Current("ComboBox3"), QStringLiteral("Upper"));
-        const DevMode continuous = printed();
-        EXPECT_EQ(continuous.defaultSource, DMBIN_UPPER);
-        EXPECT_TRUE(HasCustomPaper(continuous));
-        EXPECT_EQ(continuous.customPaper, tenByFour);
-        // A new start on the hand-fed feed, the printer's defaults in force.
-        SelectFeed(0);
-        form->close();
-        form.reset();
-        VpPrinter().SetIndex(2);
-        Open();
-    }
-    // The margin dialog leaves them stored.
-    answers = {true};
-    WithMarginDialog([](TForm_SLIP97YPrn* d) { RegisterButton(d)->click(); });
-    EXPECT_NE(Ini().find("hoxPrn_Bin=Manual\r\nhoxPrn_Paper=Letter\r\n"), std::string::npos);
+    EXPECT_EQ(Current("ComboBox1"), QStringLiteral("EPSON VP-D500"));
+    EXPECT_EQ(Current("ComboBox2"), QStringLiteral("Letter"));
+    EXPECT_NE(Ini().find("hoxPrn_Paper=Letter\r\n"), std::string::npos) << "the paper is the feed's";
 }
 
 // ---------------------------------------------------------- feeds and margins

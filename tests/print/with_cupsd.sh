@@ -12,7 +12,7 @@
 #   HOXA_CUPS_PDF      "hoxa_pdf": generic PDF printer, output <out>/hoxa_pdf.out,
 #                      the server's default printer
 #   HOXA_CUPS_DOT      "hoxa_dot": Epson 24-Pin Series with InputSlot Tractor/Manual,
-#                      the form size Waybill4in, custom sizes and Resolution=180dpi,
+#                      the form size Waybill4in and Resolution=180dpi,
 #                      output <out>/hoxa_dot.out
 #   HOXA_CUPS_PDF_PPD  the generic PDF printer's PPD, for queues a test adds
 #   HOXA_CUPS_DOT_PPD  the dot-matrix queue's PPD, likewise
