@@ -43,7 +43,8 @@ void TForm_Main::SetupKeyMap()
     };
     for (const auto& [key, handler] : keys) {
         auto* shortcut = new QShortcut(key, this);
-        connect(shortcut, &QShortcut::activated, this, [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
+        connect(shortcut, &QShortcut::activated, this,
+                [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
     }
 }
 

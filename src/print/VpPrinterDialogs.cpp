@@ -28,7 +28,6 @@ void SelectData(QComboBox* box, int value) {
     if (i >= 0) box->setCurrentIndex(i);
 }
 
-
 }  // namespace
 
 PrinterSetupForm::PrinterSetupForm(QWidget* parent, bool printDialog) : QDialog(parent) {
