@@ -12,6 +12,7 @@
 //   hoxa_dprintUnit_check.cpp     the check after a transfer
 #pragma once
 
+#include "print/FeedPaper.h"
 #include "print/SLIP97YPrnUnit.h"
 #include "print/WaybillLayout.h"
 #include "transfer/TransferCheck.h"
@@ -119,8 +120,10 @@ public:
     void PageControl_MyChange();
     void CheckBox_MyClick();
 
-    // Address text transfer.
+    // Address text transfer (also Alt+T), and Ctrl+Shift+V: the clipboard into
+    // the paste area, then the transfer.
     void BitBtn_1Click();
+    void PasteAndTransfer();
 
     // Check after a transfer (hoxa_dprintUnit_check.cpp): doubtful destination
     // fields are marked until edited, cleared or transferred again; F11 asks first.
@@ -213,6 +216,7 @@ private:
 
     ::Ui::TForm_Main* ui_;
     std::string registeredPrinter_;  // PrnName of the current feed, trimmed; empty: none
+    FeedPaper feedPaper_;            // the current feed's source and paper, put in force by the refresh
     std::string printerGuidance_;  // the missing-printer guidance last shown
     std::vector<FieldInfo> fields_;
     std::vector<KeyHandlers> keyMaps_;

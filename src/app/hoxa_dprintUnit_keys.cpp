@@ -7,6 +7,7 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace hoxa {
@@ -33,6 +34,18 @@ void TForm_Main::SetupKeyMap()
                  u.PageControl_My, u.CheckBox_My,   u.Edit_MyZip,       u.Edit_MyADD1,     u.Edit_MyADD2,
                  u.Edit_My,        u.Edit_MyTEL,    u.BitBtn_My};
     for (std::size_t i = 0; i + 1 < tabOrder_.size(); ++i) setTabOrder(tabOrder_[i], tabOrder_[i + 1]);
+
+    // The paste area and the transfer button are not in the tab order; these
+    // keys reach them from anywhere in the window.
+    const std::pair<QKeySequence, void (TForm_Main::*)()> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), &TForm_Main::PasteAndTransfer},
+        {QKeySequence(Qt::ALT | Qt::Key_T), &TForm_Main::BitBtn_1Click},
+    };
+    for (const auto& [key, handler] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this,
+                [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
+    }
 }
 
 void TForm_Main::MoveFocus(QWidget* from, int step)

@@ -1,5 +1,6 @@
 // Printer group of the main window: the printer registered for the current
-// paper feed, its paper and bin lists, and the two margins.
+// paper feed, its paper and bin lists with the feed's own source and paper, and
+// the two margins.
 #include "app/hoxa_dprintUnit.h"
 
 #include "ui_hoxa_dprintUnit.h"
@@ -7,6 +8,7 @@
 #include "base/Codec.h"
 #include "base/MsgBox.h"
 #include "base/cp932.h"
+#include "print/PaperSize.h"
 #include "print/PrinterMessages.h"
 #include "print/PrinterRegistration.h"
 #include "print/SLIP97YPrnUnit.h"
@@ -68,6 +70,8 @@ void TForm_Main::SpeedButton_PRNSETClick()
         // boxes show it, as they show whatever a print would use.
         vp.SetIndex(0);
     }
+    // The feed's own source and paper, whichever feed or printer was in force.
+    ApplyFeedPaper(feedPaper_);
     try {
         FillBox(u.ComboBox1, vp.GetPrinterNames());
         u.ComboBox1->setCurrentIndex(vp.GetIndex());
@@ -79,6 +83,10 @@ void TForm_Main::SpeedButton_PRNSETClick()
     try {
         FillBox(u.ComboBox2, vp.GetPaperSizeNames());
         u.ComboBox2->setCurrentIndex(vp.GetPaperSizeIndex());
+        if (const DevMode mode = vp.GetDevMode(); HasCustomPaper(mode)) {
+            u.ComboBox2->addItem(ToQString(CustomPaperCaption(mode.customPaper)));
+            u.ComboBox2->setCurrentIndex(u.ComboBox2->count() - 1);
+        }
     } catch (const EVpPrinter&) {
         u.ComboBox2->setEnabled(false);
         return;
@@ -94,7 +102,9 @@ void TForm_Main::SpeedButton_PRNSETClick()
 
 void TForm_Main::SpeedButton_PrnIdGetClick()
 {
-    registeredPrinter_ = Trim(LoadFeedRegistration(*this, FeedName()).prnName);
+    const FeedRegistration r = LoadFeedRegistration(*this, FeedName());
+    registeredPrinter_ = Trim(r.prnName);
+    feedPaper_ = r.paper;
     SpeedButton_PRNSETClick();
 }
 
@@ -108,7 +118,9 @@ void TForm_Main::BitBtn_PrnSetClick()
     auto& u = *ui_;
     // 1: the feed's registration.  An index that is no integer is taken as 0
     // here, so that registering repairs a damaged file.
-    registeredPrinter_ = Trim(LoadFeedRegistration(*this, FeedName()).prnName);
+    const FeedRegistration r = LoadFeedRegistration(*this, FeedName());
+    registeredPrinter_ = Trim(r.prnName);
+    feedPaper_ = r.paper;
     std::int32_t stored = 0;
     if (!TryStrToInt(Text(u.Label_PrinterIndex), stored)) u.Label_PrinterIndex->setText(QStringLiteral("0"));
     SpeedButton_PRNSETClick();
@@ -137,10 +149,15 @@ void TForm_Main::BitBtn_PrnSetClick()
     if (index >= 0 && static_cast<std::size_t>(index) < names.size())
         registeredPrinter_ = Trim(names[static_cast<std::size_t>(index)]);
 
+    // The source and paper chosen in the dialog (or in force when it was
+    // cancelled) become the feed's own.
+    feedPaper_ = CurrentFeedPaper();
+
     // 5, 6
     const std::string feed = FeedName();
     SpeedButton_PRNSETClick();
-    WriteFeedRegistration(WorkingDir(), feed, {PrinterName(), PrinterIndexText(), TopMargin(), LeftMargin()});
+    WriteFeedRegistration(WorkingDir(), feed, {PrinterName(), PrinterIndexText(), TopMargin(), LeftMargin(), feedPaper_},
+                          true);
 }
 
 void TForm_Main::BitBtn_PrnSet2Click()

@@ -9,6 +9,8 @@
 #include "base/MsgBox.h"
 #include "transfer/Transfer.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QScrollBar>
 #include <QTextCursor>
 
@@ -43,6 +45,14 @@ void TForm_Main::BitBtn_1Click()
     u.Edit_Zip->setFocus(Qt::OtherFocusReason);
     Edit_Warning();
     MarkDoubtfulFields(pasted);
+}
+
+// Ctrl+Shift+V: the clipboard's text replaces the paste area's, and is
+// transferred at once.
+void TForm_Main::PasteAndTransfer()
+{
+    ui_->Memo1->setPlainText(QGuiApplication::clipboard()->text());
+    BitBtn_1Click();
 }
 
 }  // namespace hoxa

@@ -57,10 +57,17 @@ DevMode CachingSpooler::DefaultDevMode(const std::string& printer)
     return Once(known_[printer].defaults, [&] { return inner_->DefaultDevMode(printer); });
 }
 
+std::optional<CustomPaperRange> CachingSpooler::CustomPaperSizes(const std::string& printer)
+{
+    return Once(known_[printer].custom, [&] { return inner_->CustomPaperSizes(printer); });
+}
+
 PageGeometry CachingSpooler::Geometry(const std::string& printer, const DevMode& mode)
 {
     auto& pages = known_[printer].pages;
-    const auto key = std::make_tuple(mode.paperSize, mode.orientation, mode.fields & (DM_PAPERSIZE | DM_ORIENTATION));
+    const std::uint32_t held = mode.fields & (DM_PAPERSIZE | DM_ORIENTATION | DM_PAPERWIDTH | DM_PAPERLENGTH);
+    const auto key = std::make_tuple(mode.paperSize, mode.orientation, held, mode.customPaper.width,
+                                     mode.customPaper.length, mode.customPaper.inches);
     auto it = pages.find(key);
     if (it == pages.end()) it = pages.emplace(key, inner_->Geometry(printer, mode)).first;
     return it->second;

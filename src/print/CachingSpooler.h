@@ -35,6 +35,7 @@ public:
     int MaxCopies(const std::string& printer) override;
     DevMode DefaultDevMode(const std::string& printer) override;
     PrinterDetails Details(const std::string& printer) override { return inner_->Details(printer); }
+    std::optional<CustomPaperRange> CustomPaperSizes(const std::string& printer) override;
     PageGeometry Geometry(const std::string& printer, const DevMode& mode) override;
     PrinterStatus Status(const std::string& printer) override { return inner_->Status(printer); }
     void Forget() override;
@@ -51,8 +52,10 @@ private:
         std::optional<std::vector<Resolution>> resolutions;
         std::optional<int> maxCopies;
         std::optional<DevMode> defaults;
-        // By paper number, orientation and which of the two the mode holds.
-        std::map<std::tuple<std::int16_t, std::int16_t, std::uint32_t>, PageGeometry> pages;
+        std::optional<std::optional<CustomPaperRange>> custom;
+        // By paper number, orientation, which of them the mode holds and its
+        // custom size.
+        std::map<std::tuple<std::int16_t, std::int16_t, std::uint32_t, double, double, bool>, PageGeometry> pages;
     };
 
     std::shared_ptr<Spooler> inner_;

@@ -2,7 +2,9 @@
 
 #include "base/Codec.h"
 #include "base/cp932.h"
+#include "print/PrinterRegistration.h"
 #include "print/TPrinter.h"
+#include "print/VpPrinters.h"
 #include "print/Vp_d97Y_DotUnit.h"
 #include "print/WaybillDraw.h"
 #include "print/WaybillPage.h"
@@ -22,8 +24,15 @@ constexpr int kInfoPoints = 9;
 // The info line starts at the address column of the layout (1/160 inch).
 constexpr int kInfoColumnUnits = 210;
 
-const QColor kGridInk(190, 190, 190);
-const QColor kCrossInk(220, 0, 0);
+// A dot-wide line along x = dot (or y = dot) from `from` to `to`, inking whole dots.
+void FillColumn(QPainter& canvas, double x, double from, double to, double width = 1)
+{
+    canvas.fillRect(QRectF(x, from, width, to - from), Qt::black);
+}
+void FillRow(QPainter& canvas, double y, double from, double to, double height = 1)
+{
+    canvas.fillRect(QRectF(from, y, to - from, height), Qt::black);
+}
 
 std::string MarginText(const std::string& text) { return text.empty() ? std::string("0") : text; }
 
@@ -45,7 +54,10 @@ CalibrationSheet ComputeCalibrationSheet(const WaybillRecord& rec, Resolution de
     for (std::int64_t y = 0; y <= s.height; y += kGridStep) s.gridY.push_back(y);
     s.minorTick = std::max(3, device.y / 30);
     s.majorTick = 2 * s.minorTick;
-    s.crossArm = std::max(3, device.x / 30);
+    s.crossArm = std::max(6, device.x / 15);
+    s.crossGap = std::max(2, device.x / 60);
+    // Two dots at 180 dpi and below, as many more as the resolution is finer.
+    s.crossThickness = {2 * std::max(1, device.x / 180), 2 * std::max(1, device.y / 180)};
     const std::int64_t gap = s.minorTick / 2;
     for (std::int64_t x : s.gridX) s.numbers.push_back({x, s.majorTick + gap, IntToStr(x)});
     for (std::int64_t y : s.gridY)
@@ -78,16 +90,14 @@ void DrawCalibrationSheet(QPainter& canvas, const CalibrationSheet& s)
     canvas.setBackgroundMode(Qt::TransparentMode);
     canvas.setBrush(Qt::NoBrush);
 
-    canvas.setPen(QPen(kGridInk, 1.0));
-    for (std::int64_t x : s.gridX) canvas.drawLine(QPointF(x, 0), QPointF(x, s.height));
-    for (std::int64_t y : s.gridY) canvas.drawLine(QPointF(0, y), QPointF(s.width, y));
-
-    canvas.setPen(QPen(Qt::black, 1.0));
+    for (std::int64_t x : s.gridX) FillColumn(canvas, x, 0, s.height);
+    for (std::int64_t y : s.gridY) FillRow(canvas, y, 0, s.width);
     for (std::int64_t x = 0; x <= s.width; x += kTickStep)
-        canvas.drawLine(QPointF(x, 0), QPointF(x, x % kGridStep == 0 ? s.majorTick : s.minorTick));
+        FillColumn(canvas, x, 0, x % kGridStep == 0 ? s.majorTick : s.minorTick);
     for (std::int64_t y = 0; y <= s.height; y += kTickStep)
-        canvas.drawLine(QPointF(0, y), QPointF(y % kGridStep == 0 ? s.majorTick : s.minorTick, y));
+        FillRow(canvas, y, 0, y % kGridStep == 0 ? s.majorTick : s.minorTick);
 
+    canvas.setPen(Qt::black);
     const QFont numberFont = WaybillFont(WaybillFace::Lucida, kNumberPoints, s.device.x, s.device.y);
     canvas.setFont(numberFont);
     const qreal ascent = QFontMetricsF(numberFont).ascent();
@@ -96,16 +106,19 @@ void DrawCalibrationSheet(QPainter& canvas, const CalibrationSheet& s)
 
     DrawWaybill(canvas, s.items, s.device.x, s.device.y);
 
-    canvas.setPen(QPen(kCrossInk, 1.0));
+    // Crosses over the texts, centred on the anchor: the arms' halves lie on
+    // either side of the anchor's dot boundaries.
+    const double halfX = s.crossThickness.x / 2.0, halfY = s.crossThickness.y / 2.0;
     for (const WaybillItem& item : s.items) {
-        const QPointF at(static_cast<qreal>(item.x), static_cast<qreal>(item.y));
-        canvas.drawLine(at - QPointF(s.crossArm, 0), at + QPointF(s.crossArm, 0));
-        canvas.drawLine(at - QPointF(0, s.crossArm), at + QPointF(0, s.crossArm));
+        const double x = static_cast<double>(item.x), y = static_cast<double>(item.y);
+        FillRow(canvas, y - halfY, x - s.crossArm, x - s.crossGap, s.crossThickness.y);
+        FillRow(canvas, y - halfY, x + s.crossGap, x + s.crossArm, s.crossThickness.y);
+        FillColumn(canvas, x - halfX, y - s.crossArm, y - s.crossGap, s.crossThickness.x);
+        FillColumn(canvas, x - halfX, y + s.crossGap, y + s.crossArm, s.crossThickness.x);
     }
 
     const QFont infoFont = WaybillFont(WaybillFace::Mincho, kInfoPoints, s.device.x, s.device.y);
     canvas.setFont(infoFont);
-    canvas.setPen(Qt::black);
     canvas.drawText(QPointF(s.info.x, s.info.y + QFontMetricsF(infoFont).ascent()), ToQString(s.info.text));
     canvas.restore();
 }
@@ -118,7 +131,13 @@ void PrintCalibrationSheet(WaybillRecord rec, std::string_view printer, std::str
     rec.dpiy = IntToStr(r.effective.y);
     // Everything that can fail before the job: the page, the margins.
     const CalibrationSheet sheet = ComputeCalibrationSheet(rec, r.device, Printer().Page(), printer, feed, when);
-    RunPrinterJob(kCalibrationJobTitle, [&sheet](QPainter& canvas, Resolution) { DrawCalibrationSheet(canvas, sheet); });
+    const int forms = feed == kFeedContinuous ? kContinuousCalibrationForms : 1;
+    RunPrinterJob(kCalibrationJobTitle, [&sheet, forms](QPainter& canvas, Resolution) {
+        for (int form = 0; form < forms; ++form) {
+            if (form > 0) VpPrinter().NewPage();
+            DrawCalibrationSheet(canvas, sheet);
+        }
+    });
 }
 
 }  // namespace hoxa

@@ -1,7 +1,9 @@
 // The test sheet of the print-position dialog ("テスト印刷"): a dot grid over the
 // printable area and every item of the layout with a sample text and a cross at
 // its anchor, moved by the margins typed in the dialog, so that the margins of a
-// printer can be read off one page before they are registered.
+// printer can be read off one page before they are registered.  Everything is
+// solid black and whole dots wide, as a dot-matrix printer's one-bit raster
+// keeps it (grey thins out into dots, a one-dot line off the dot grid breaks up).
 #pragma once
 
 #include "print/Spooler.h"
@@ -23,6 +25,10 @@ inline constexpr const char* kCalibrationJobTitle = "hoxa_NIVORA  テスト印�
 inline constexpr int kGridStep = 50;
 inline constexpr int kTickStep = 10;
 
+// On continuous forms the sheet is printed on this many forms in a row, so that
+// a page length that is not exactly one form shows as creep.
+inline constexpr int kContinuousCalibrationForms = 3;
+
 // A number of the grid: its text drawn with its cell's top-left at (x, y).
 struct GridNumber {
     std::int64_t x = 0, y = 0;
@@ -32,12 +38,17 @@ struct GridNumber {
 struct CalibrationSheet {
     Resolution device;                // dots per inch of the canvas
     double width = 0, height = 0;     // the printable area in dots
-    std::vector<std::int64_t> gridX, gridY;  // the 50-dot lines
+    std::vector<std::int64_t> gridX, gridY;  // the 50-dot lines: one dot each, the
+                                             // dot at x (at y) inked
     std::vector<GridNumber> numbers;  // along the top edge (left edge at the dot),
                                       // then along the left edge (top at the dot)
     std::int64_t majorTick = 0, minorTick = 0;  // tick lengths in dots
     std::vector<WaybillItem> items;   // all twenty, sample texts, margins applied
-    std::int64_t crossArm = 0;        // half the width of an anchor's cross
+    // An anchor's cross: arms from crossGap to crossArm dots away from the
+    // anchor, crossThickness dots thick (across and down) and centred on it, so
+    // that its centre stays clear.
+    std::int64_t crossArm = 0, crossGap = 0;
+    Resolution crossThickness;
     GridNumber info;                  // printer, feed, resolution, margins, date
 };
 
@@ -53,10 +64,11 @@ CalibrationSheet ComputeCalibrationSheet(const WaybillRecord& rec, Resolution de
 // print job's): grid and ticks, numbers, items through DrawWaybill, crosses.
 void DrawCalibrationSheet(QPainter& canvas, const CalibrationSheet& sheet);
 
-// Prints the sheet on VpPrinter as one page titled kCalibrationJobTitle, at the
-// printer's effective resolution (rec's resolution texts are replaced).
-// Errors are those of the print command: no printer, a margin text that is not
-// an integer, a refused job.
+// Prints the sheet on VpPrinter as one job titled kCalibrationJobTitle, at the
+// printer's effective resolution (rec's resolution texts are replaced): one
+// page, or kContinuousCalibrationForms pages on the continuous feed.  Errors are
+// those of the print command: no printer, a margin text that is not an integer,
+// a refused job.
 void PrintCalibrationSheet(WaybillRecord rec, std::string_view printer, std::string_view feed,
                            std::string_view when);
 

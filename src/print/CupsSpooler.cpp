@@ -1,5 +1,7 @@
 #include "print/CupsSpooler.h"
 #include "print/CupsKeywords.h"
+#include "print/CupsPrinterData.h"
+#include "print/PaperSize.h"
 
 #include <cups/cups.h>
 #include <cups/ppd.h>
@@ -9,12 +11,10 @@
 #include <QString>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <map>
-#include <set>
 #include <utility>
 
 #include "base/Codec.h"
@@ -28,19 +28,6 @@
 namespace hoxa {
 
 namespace {
-
-struct PrinterData {
-    bool hasPpd = false;
-    std::vector<PaperEntry> papers;
-    std::vector<std::string> paperKeywords;   // PPD PageSize keyword or PWG media name
-    std::vector<PageGeometry> paperGeometry;  // portrait, points
-    bool hasBins = false;
-    std::vector<BinEntry> bins;
-    std::vector<std::string> binKeywords;     // InputSlot keyword or media-source value
-    std::vector<Resolution> resolutions;
-    int maxCopies = 0;
-    DevMode defaults;
-};
 
 struct Dest {
     std::string cupsName;  // UTF-8
@@ -56,8 +43,8 @@ struct CupsSpooler::Impl {
     bool loaded = false;
     std::vector<Dest> dests;
     // What was read about each printer (by CP932 name), kept until Forget.
-    std::map<std::string, PrinterData> cache;
-    PrinterData unread;  // a printer that could not be asked: not kept
+    std::map<std::string, CupsPrinterData> cache;
+    CupsPrinterData unread;  // a printer that could not be asked: not kept
 
     // Reads the destination list.  False when the server could not be asked
     // (the previous list is kept then); a server without printers is no error.
@@ -179,12 +166,10 @@ struct CupsSpooler::Impl {
         return d ? d->cupsName : Cp932ToUtf8(name);
     }
 
-    PrinterData& Data(const std::string& name);
+    CupsPrinterData& Data(const std::string& name);
     // Get-Printer-Attributes for the attributes `wanted`; null when the server
     // did not answer.  The caller deletes the answer.
     ipp_t* AskPrinter(const std::string& cupsName, std::initializer_list<const char*> wanted);
-    void ReadPpd(ppd_file_t* ppd, PrinterData& data);
-    void ReadIpp(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterData& data);
 };
 
 // The print server's own words for a failed request.  libcups reports a
@@ -198,179 +183,11 @@ static std::string ServerReason(ipp_status_t status, const char* text) {
     return fromServer && text ? Utf8ToCp932(text) : std::string();
 }
 
-static int StandardPaper(const std::string& keyword) {
-    const std::string base = keyword.substr(0, keyword.find('.'));
-    return CupsSpooler::StandardPaperNumber(base);
-}
-
-static int StandardBin(const std::string& keyword) { return CupsSpooler::StandardBinNumber(keyword); }
-
-namespace {
-// The device-mode fields every printer has, and its default resolution when known.
-void StartDefaults(DevMode& m, Resolution def)
-{
-    m.fields = DM_ORIENTATION | DM_COPIES;
-    if (def.x > 0) {
-        m.fields |= DM_PRINTQUALITY | DM_YRESOLUTION;
-        m.printQuality = static_cast<std::int16_t>(def.x);
-        m.yResolution = static_cast<std::int16_t>(def.y);
-    }
-}
-}  // namespace
-
-void CupsSpooler::Impl::ReadPpd(ppd_file_t* ppd, PrinterData& data) {
-    data.hasPpd = true;
-    if (ppd_option_t* o = ppdFindOption(ppd, "PageSize")) {
-        for (int i = 0; i < o->num_choices; ++i) {
-            const ppd_choice_t& c = o->choices[i];
-            if (std::strcmp(c.choice, "Custom") == 0) continue;  // the variable-size entry
-            data.paperKeywords.push_back(c.choice);
-            PaperEntry e;
-            e.name = PpdText(ppd, c.text[0] ? c.text : c.choice);
-            data.papers.push_back(e);
-            PageGeometry g;
-            if (ppd_size_t* s = ppdPageSize(ppd, c.choice)) {
-                g.width = s->width;
-                g.height = s->length;
-                g.left = s->left;
-                g.top = s->length - s->top;
-                g.printableWidth = s->right - s->left;
-                g.printableHeight = s->top - s->bottom;
-            }
-            data.paperGeometry.push_back(g);
-        }
-        const auto numbers = Number(data.paperKeywords, StandardPaper, DMPAPER_USER);
-        for (std::size_t i = 0; i < numbers.size(); ++i) data.papers[i].number = numbers[i];
-    }
-    if (ppd_option_t* o = ppdFindOption(ppd, "InputSlot")) {
-        data.hasBins = true;
-        for (int i = 0; i < o->num_choices; ++i) {
-            data.binKeywords.push_back(o->choices[i].choice);
-            BinEntry e;
-            e.name = PpdText(ppd, o->choices[i].text[0] ? o->choices[i].text : o->choices[i].choice);
-            data.bins.push_back(e);
-        }
-        const auto numbers = Number(data.binKeywords, StandardBin, DMBIN_USER);
-        for (std::size_t i = 0; i < numbers.size(); ++i) data.bins[i].number = numbers[i];
-    }
-    Resolution def{};
-    if (ppd_option_t* o = ppdFindOption(ppd, "Resolution")) {
-        for (int i = 0; i < o->num_choices; ++i) {
-            Resolution r;
-            if (ParseResolution(o->choices[i].choice, r)) data.resolutions.push_back(r);
-        }
-        if (ppd_choice_t* m = ppdFindMarkedChoice(ppd, "Resolution")) ParseResolution(m->choice, def);
-    }
-    if (def.x == 0) {
-        if (ppd_attr_t* a = ppdFindAttr(ppd, "DefaultResolution", nullptr); a && a->value)
-            ParseResolution(a->value, def);
-    }
-    if (data.resolutions.empty() && def.x > 0) data.resolutions.push_back(def);
-    if (def.x == 0 && !data.resolutions.empty()) def = data.resolutions.front();
-
-    DevMode& m = data.defaults;
-    StartDefaults(m, def);
-    if (!data.papers.empty()) {
-        m.fields |= DM_PAPERSIZE;
-        m.paperSize = static_cast<std::int16_t>(data.papers.front().number);
-        if (ppd_choice_t* c = ppdFindMarkedChoice(ppd, "PageSize")) {
-            for (std::size_t i = 0; i < data.paperKeywords.size(); ++i)
-                if (data.paperKeywords[i] == c->choice) m.paperSize = static_cast<std::int16_t>(data.papers[i].number);
-        }
-    }
-    if (data.hasBins) {
-        m.fields |= DM_DEFAULTSOURCE;
-        if (!data.bins.empty()) m.defaultSource = static_cast<std::int16_t>(data.bins.front().number);
-        if (ppd_choice_t* c = ppdFindMarkedChoice(ppd, "InputSlot")) {
-            for (std::size_t i = 0; i < data.binKeywords.size(); ++i)
-                if (data.binKeywords[i] == c->choice) m.defaultSource = static_cast<std::int16_t>(data.bins[i].number);
-        }
-    }
-}
-
-void CupsSpooler::Impl::ReadIpp(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterData& data) {
-    const int count = cupsGetDestMediaCount(http, dest, info, 0);
-    for (int i = 0; i < count; ++i) {
-        cups_size_t size;
-        if (!cupsGetDestMediaByIndex(http, dest, info, i, 0, &size)) continue;
-        const pwg_media_t* pwg = pwgMediaForPWG(size.media);
-        data.paperKeywords.push_back(size.media);
-        PaperEntry e;
-        e.name = (pwg && pwg->ppd) ? pwg->ppd : size.media;
-        data.papers.push_back(e);
-        PageGeometry g;
-        const double k = 72.0 / 2540.0;
-        g.width = size.width * k;
-        g.height = size.length * k;
-        g.left = size.left * k;
-        g.top = size.top * k;
-        g.printableWidth = (size.width - size.left - size.right) * k;
-        g.printableHeight = (size.length - size.top - size.bottom) * k;
-        data.paperGeometry.push_back(g);
-    }
-    std::vector<std::string> ppdNames;
-    for (const std::string& media : data.paperKeywords) {
-        const pwg_media_t* pwg = pwgMediaForPWG(media.c_str());
-        ppdNames.push_back(pwg && pwg->ppd ? pwg->ppd : "");
-    }
-    const auto numbers = Number(ppdNames, StandardPaper, DMPAPER_USER);
-    for (std::size_t i = 0; i < numbers.size(); ++i) data.papers[i].number = numbers[i];
-
-    if (ipp_attribute_t* a = cupsFindDestSupported(http, dest, info, "media-source")) {
-        data.hasBins = true;
-        for (int i = 0; i < ippGetCount(a); ++i) {
-            const char* v = ippGetString(a, i, nullptr);
-            if (!v) continue;
-            data.binKeywords.push_back(v);
-            data.bins.push_back(BinEntry{0, v});
-        }
-        const auto binNumbers = Number(data.binKeywords, StandardBin, DMBIN_USER);
-        for (std::size_t i = 0; i < binNumbers.size(); ++i) data.bins[i].number = binNumbers[i];
-    }
-    if (ipp_attribute_t* a = cupsFindDestSupported(http, dest, info, "printer-resolution")) {
-        for (int i = 0; i < ippGetCount(a); ++i) {
-            int y = 0;
-            ipp_res_t units;
-            const int x = ippGetResolution(a, i, &y, &units);
-            if (units == IPP_RES_PER_INCH && x > 0 && y > 0 && x <= 32767 && y <= 32767)
-                data.resolutions.push_back(Resolution{x, y});
-        }
-    }
-    Resolution def = data.resolutions.empty() ? Resolution{} : data.resolutions.front();
-    if (ipp_attribute_t* a = cupsFindDestDefault(http, dest, info, "printer-resolution")) {
-        int y = 0;
-        ipp_res_t units;
-        const int x = ippGetResolution(a, 0, &y, &units);
-        if (units == IPP_RES_PER_INCH && x > 0 && y > 0 && x <= 32767 && y <= 32767) def = Resolution{x, y};
-    }
-
-    DevMode& m = data.defaults;
-    StartDefaults(m, def);
-    if (!data.papers.empty()) {
-        m.fields |= DM_PAPERSIZE;
-        m.paperSize = static_cast<std::int16_t>(data.papers.front().number);
-        cups_size_t size;
-        if (cupsGetDestMediaDefault(http, dest, info, 0, &size)) {
-            for (std::size_t i = 0; i < data.paperKeywords.size(); ++i)
-                if (data.paperKeywords[i] == size.media) m.paperSize = static_cast<std::int16_t>(data.papers[i].number);
-        }
-    }
-    if (data.hasBins) {
-        m.fields |= DM_DEFAULTSOURCE;
-        if (!data.bins.empty()) m.defaultSource = static_cast<std::int16_t>(data.bins.front().number);
-        if (ipp_attribute_t* a = cupsFindDestDefault(http, dest, info, "media-source")) {
-            const char* v = ippGetString(a, 0, nullptr);
-            for (std::size_t i = 0; v && i < data.binKeywords.size(); ++i)
-                if (data.binKeywords[i] == v) m.defaultSource = static_cast<std::int16_t>(data.bins[i].number);
-        }
-    }
-}
-
-PrinterData& CupsSpooler::Impl::Data(const std::string& name) {
+CupsPrinterData& CupsSpooler::Impl::Data(const std::string& name) {
     if (!loaded) LoadDests();
     auto it = cache.find(name);
     if (it != cache.end()) return it->second;
-    PrinterData data;
+    CupsPrinterData data;
     const std::string cupsName = CupsName(name);
     const Dest* known = Find(name);
     bool reached = false;
@@ -466,13 +283,13 @@ std::vector<std::string> CupsSpooler::EnumPorts() {
 }
 
 std::optional<std::vector<PaperEntry>> CupsSpooler::Papers(const std::string& printer) {
-    const PrinterData& data = d_->Data(printer);
+    const CupsPrinterData& data = d_->Data(printer);
     if (data.papers.empty()) return std::nullopt;
     return data.papers;
 }
 
 std::optional<std::vector<BinEntry>> CupsSpooler::Bins(const std::string& printer) {
-    const PrinterData& data = d_->Data(printer);
+    const CupsPrinterData& data = d_->Data(printer);
     if (!data.hasBins || data.bins.empty()) return std::nullopt;
     return data.bins;
 }
@@ -508,20 +325,7 @@ PrinterDetails CupsSpooler::Details(const std::string& printer) {
 }
 
 PageGeometry CupsSpooler::Geometry(const std::string& printer, const DevMode& mode) {
-    const PrinterData& data = d_->Data(printer);
-    PageGeometry g;
-    bool found = false;
-    for (std::size_t i = 0; i < data.papers.size(); ++i) {
-        if ((mode.fields & DM_PAPERSIZE) && data.papers[i].number == static_cast<std::uint16_t>(mode.paperSize)) {
-            g = data.paperGeometry[i];
-            found = g.width > 0 && g.height > 0;
-            break;
-        }
-    }
-    if (!found) {
-        // A4 without margins when the printer says nothing about its paper.
-        g = PageGeometry{595.0, 842.0, 0, 0, 595.0, 842.0};
-    }
+    PageGeometry g = PaperGeometry(d_->Data(printer), mode);
     if ((mode.fields & DM_ORIENTATION) && mode.orientation == DMORIENT_LANDSCAPE) {
         const double bottom = g.height - g.top - g.printableHeight;
         g = PageGeometry{g.height, g.width, bottom, g.left, g.printableHeight, g.printableWidth};
@@ -529,12 +333,19 @@ PageGeometry CupsSpooler::Geometry(const std::string& printer, const DevMode& mo
     return g;
 }
 
+std::optional<CustomPaperRange> CupsSpooler::CustomPaperSizes(const std::string& printer) {
+    return d_->Data(printer).custom;
+}
+
 void CupsSpooler::SubmitJob(const std::string& printer, const std::string& title,
                             const std::string& pdfPath, const DevMode& mode) {
-    const PrinterData& data = d_->Data(printer);
+    const CupsPrinterData& data = d_->Data(printer);
     cups_option_t* options = nullptr;
     int n = 0;
-    if (mode.fields & DM_PAPERSIZE) {
+    if (HasCustomPaper(mode) && data.custom) {
+        // The custom size as CUPS reads it from a PPD that takes custom sizes.
+        n = cupsAddOption("PageSize", CustomPaperText(mode.customPaper).c_str(), n, &options);
+    } else if (mode.fields & DM_PAPERSIZE) {
         for (std::size_t i = 0; i < data.papers.size(); ++i)
             if (data.papers[i].number == static_cast<std::uint16_t>(mode.paperSize))
                 n = cupsAddOption("media", data.paperKeywords[i].c_str(), n, &options);

@@ -1,6 +1,7 @@
 // The spooler over libcups: printers and the default from the destination list,
-// papers, paper sources and resolutions from the printer's PPD (PageSize,
-// InputSlot, Resolution) or, without a PPD, from its IPP attributes.  CUPS has
+// papers, paper sources, resolutions and custom page sizes from the printer's
+// PPD (PageSize, InputSlot, Resolution, CustomPageSize) or, without a PPD, from
+// its IPP attributes (CupsPrinterData).  CUPS has
 // no hidden printers and no scale.  A server without printers is an empty
 // list; a server that cannot be reached makes EnumPrinters and EnumPorts throw
 // EOSError (so that a passing outage does not look like every printer gone).
@@ -27,6 +28,8 @@ public:
     int MaxCopies(const std::string& printer) override;
     DevMode DefaultDevMode(const std::string& printer) override;
     PrinterDetails Details(const std::string& printer) override;
+    // The range of the PPD's custom page size; a printer without a PPD takes none.
+    std::optional<CustomPaperRange> CustomPaperSizes(const std::string& printer) override;
     PageGeometry Geometry(const std::string& printer, const DevMode& mode) override;
     PrinterStatus Status(const std::string& printer) override;
     void Forget() override;

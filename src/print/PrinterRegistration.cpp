@@ -23,17 +23,24 @@ FeedRegistration ReadFeedRegistration(std::string_view dir, std::string_view fee
     r.prnNoIndex = ini.ReadString(feed, kKeyPrnNoIndex, "0");
     r.top = ini.ReadString(feed, kKeyPrnTop, "0");
     r.left = ini.ReadString(feed, kKeyPrnLeft, "0");
+    r.paper.bin = ini.ReadString(feed, kKeyPrnBin, "");
+    r.paper.paper = ini.ReadString(feed, kKeyPrnPaper, "");
     return r;
 }
 
-void WriteFeedRegistration(std::string_view dir, std::string_view feed, const FeedRegistration& r)
+void WriteFeedRegistration(std::string_view dir, std::string_view feed, const FeedRegistration& r, bool withPaper)
 {
     const std::string path = PrinterIniPath(dir);
     const SaveLock lock(std::string(dir), path);
-    ProfileFile(path).WriteStrings(feed, {{std::string(kKeyPrnName), Trim(r.prnName)},
-                                          {std::string(kKeyPrnNoIndex), r.prnNoIndex},
-                                          {std::string(kKeyPrnTop), r.top},
-                                          {std::string(kKeyPrnLeft), r.left}});
+    std::vector<std::pair<std::string, std::string>> keys{{std::string(kKeyPrnName), Trim(r.prnName)},
+                                                          {std::string(kKeyPrnNoIndex), r.prnNoIndex},
+                                                          {std::string(kKeyPrnTop), r.top},
+                                                          {std::string(kKeyPrnLeft), r.left}};
+    if (withPaper) {
+        keys.emplace_back(kKeyPrnBin, r.paper.bin);
+        keys.emplace_back(kKeyPrnPaper, r.paper.paper);
+    }
+    ProfileFile(path).WriteStrings(feed, keys);
 }
 
 int IndexOrZero(std::string_view text)

@@ -4,6 +4,8 @@
 // their controls and put the results back.
 #pragma once
 
+#include "print/FeedPaper.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +17,9 @@ inline constexpr std::string_view kKeyPrnName = "PrnName";
 inline constexpr std::string_view kKeyPrnNoIndex = "PrnNoIndex";
 inline constexpr std::string_view kKeyPrnTop = "hoxPrn_Top";
 inline constexpr std::string_view kKeyPrnLeft = "hoxPrn_Left";
+// Written by the printer registration only; the Windows program never reads them.
+inline constexpr std::string_view kKeyPrnBin = "hoxPrn_Bin";
+inline constexpr std::string_view kKeyPrnPaper = "hoxPrn_Paper";
 
 // The two paper feeds of ComboBox_SEL; their texts name the sections.
 inline constexpr std::string_view kFeedManual = "手差し";
@@ -30,23 +35,28 @@ struct FeedRegistration {
     std::string prnNoIndex;  // visible index of the printer, decimal
     std::string top;         // top margin in printer dots
     std::string left;        // left margin in printer dots
+    FeedPaper paper = {};    // hoxPrn_Bin, hoxPrn_Paper: empty when not kept
 };
 
 // dir (local file-system bytes) joined with hoxa_q310.ini.
 std::string PrinterIniPath(std::string_view dir);
 
 // Reads the feed's section; a missing file, section or key gives "0" for the
-// index and the margins and an empty name.  A file refused for its size gives
-// those too, and its message goes to *problem (else an empty text).
+// index and the margins, and an empty name, source and paper.  A file refused
+// for its size gives those too, and its message goes to *problem (else an
+// empty text).
 FeedRegistration ReadFeedRegistration(std::string_view dir, std::string_view feed, std::string* problem = nullptr);
 
 // Writes the feed's section in the order PrnName (trimmed), PrnNoIndex,
-// hoxPrn_Top, hoxPrn_Left with one rewrite of the file (the bytes the key-by-key
-// writes would leave), holding the folder's SaveLock; other sections and keys
-// stay as they are.  Raises EIniFileException when the file cannot be written,
-// EInOutError when another copy of the program kept the lock; the old file then
-// stays whole.
-void WriteFeedRegistration(std::string_view dir, std::string_view feed, const FeedRegistration& r);
+// hoxPrn_Top, hoxPrn_Left, and with `withPaper` the source and paper
+// (hoxPrn_Bin, hoxPrn_Paper) after them, as the printer registration does; the
+// margin registration leaves those two alone.  One rewrite of the file (the
+// bytes the key-by-key writes would leave), holding the folder's SaveLock;
+// other sections and keys stay as they are.  Raises EIniFileException when the
+// file cannot be written, EInOutError when another copy of the program kept the
+// lock; the old file then stays whole.
+void WriteFeedRegistration(std::string_view dir, std::string_view feed, const FeedRegistration& r,
+                           bool withPaper = false);
 
 // The registration's reading of an index text: its integer value, or 0 when the
 // text is not an integer (so that a damaged file can be repaired by registering).

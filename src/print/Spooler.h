@@ -68,6 +68,20 @@ inline constexpr std::uint16_t DMBIN_CASSETTE = 14;
 inline constexpr std::uint16_t DMBIN_FORMSOURCE = 15;
 inline constexpr std::uint16_t DMBIN_USER = 256;
 
+// A page size of the user's own (a driver's custom size), as typed: width and
+// length in millimetres or in inches.
+struct CustomPaper {
+    double width = 0, length = 0;
+    bool inches = false;
+
+    bool operator==(const CustomPaper&) const = default;
+};
+
+// What a driver accepts as custom page sizes, in points (1/72 inch).
+struct CustomPaperRange {
+    double minWidth = 0, minLength = 0, maxWidth = 0, maxLength = 0;
+};
+
 // The device settings of one printer (the fields of a DEVMODE this program uses).
 // A field only counts when its flag is set in `fields`.
 struct DevMode {
@@ -80,6 +94,9 @@ struct DevMode {
     std::int16_t copies = 1;
     std::int16_t printQuality = 0;    // x resolution in dpi
     std::int16_t yResolution = 0;     // y resolution in dpi
+    // With DM_PAPERWIDTH and DM_PAPERLENGTH both set: the custom size, in force
+    // instead of paperSize.
+    CustomPaper customPaper;
 
     bool operator==(const DevMode&) const = default;
 };
@@ -150,7 +167,12 @@ public:
     virtual DevMode DefaultDevMode(const std::string& printer) = 0;
     virtual PrinterDetails Details(const std::string& printer) = 0;
 
-    // Page and printable area for the paper and orientation of a device mode.
+    // The custom page sizes the printer's driver accepts; empty when it takes
+    // none.
+    virtual std::optional<CustomPaperRange> CustomPaperSizes(const std::string& /*printer*/) { return std::nullopt; }
+
+    // Page and printable area for the paper (or the custom size) and the
+    // orientation of a device mode.
     virtual PageGeometry Geometry(const std::string& printer, const DevMode& mode) = 0;
 
     // The printer's state now (never remembered: asked anew on every call).
@@ -162,8 +184,8 @@ public:
     virtual void Forget() {}
 
     // Hands a finished PDF document (pdfPath: a local file name) to the printer
-    // as one job named `title`,
-    // with the paper, paper source and resolution of `mode`.  Throws on failure.
+    // as one job named `title`, with the paper (or the custom size), paper
+    // source and resolution of `mode`.  Throws on failure.
     virtual void SubmitJob(const std::string& printer, const std::string& title,
                            const std::string& pdfPath, const DevMode& mode) = 0;
 };

@@ -170,6 +170,13 @@ void TPrinter::BeginDoc() {
     job_ = std::move(job);
 }
 
+void TPrinter::NewPage() {
+    if (!job_) throw EPrinter("Printer is not currently printing");
+    const QTransform dots = job_->painter->worldTransform();
+    if (!job_->writer->newPage()) throw EPrinter("Cannot start a new page");
+    job_->painter->setWorldTransform(dots);
+}
+
 void TPrinter::EndDoc() {
     if (!job_) throw EPrinter("Printer is not currently printing");
     std::unique_ptr<Job> job = std::move(job_);

@@ -73,6 +73,9 @@ public:
     bool Printing() const;
     // Opens the job and its first page.  Throws EPrinter while a job is open.
     void BeginDoc();
+    // Closes the page and opens the next, of the same size, with the canvas
+    // set up as for the first.  Throws EPrinter when no job is open.
+    void NewPage();
     // Closes the page and submits the document to the spooler.
     void EndDoc();
     // Drops the open job; nothing reaches the printer.

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "base/Codec.h"
+#include "print/PaperSize.h"
 #include "print/VpPrinters.h"
 
 namespace hoxa {
@@ -58,7 +60,22 @@ PrinterSetupForm::PrinterSetupForm(QWidget* parent, bool printDialog) : QDialog(
     paper_->setObjectName(QStringLiteral("paperCombo"));
     source_ = new QComboBox(paperBox);
     source_->setObjectName(QStringLiteral("sourceCombo"));
+    customRow_ = new QWidget(paperBox);
+    auto* cr = new QHBoxLayout(customRow_);
+    cr->setContentsMargins(0, 0, 0, 0);
+    customWidth_ = new QDoubleSpinBox(customRow_);
+    customWidth_->setObjectName(QStringLiteral("customWidthSpin"));
+    customLength_ = new QDoubleSpinBox(customRow_);
+    customLength_->setObjectName(QStringLiteral("customLengthSpin"));
+    customUnit_ = new QComboBox(customRow_);
+    customUnit_->setObjectName(QStringLiteral("customUnitCombo"));
+    customUnit_->addItems({QStringLiteral("mm"), QStringLiteral("inch")});
+    cr->addWidget(customWidth_);
+    cr->addWidget(new QLabel(QStringLiteral(u"×"), customRow_));
+    cr->addWidget(customLength_);
+    cr->addWidget(customUnit_);
     ff->addRow(QStringLiteral(u"サイズ(&Z):"), paper_);
+    ff->addRow(QStringLiteral(u"幅×長さ(&W):"), customRow_);
     ff->addRow(QStringLiteral(u"給紙方法(&S):"), source_);
     row->addWidget(paperBox);
     auto* orientBox = new QGroupBox(QStringLiteral(u"印刷の向き"), this);
@@ -94,6 +111,36 @@ PrinterSetupForm::PrinterSetupForm(QWidget* parent, bool printDialog) : QDialog(
     if (visible >= 0 && visible < printer_->count()) printer_->setCurrentIndex(visible);
     FillPrinter(RawOf(printer_));
     connect(printer_, &QComboBox::currentIndexChanged, this, [this](int) { FillPrinter(RawOf(printer_)); });
+    connect(paper_, &QComboBox::currentIndexChanged, this,
+            [this](int) { customRow_->setEnabled(paper_->currentData().toInt() == kCustomPaperEntry); });
+    connect(customUnit_, &QComboBox::currentIndexChanged, this, [this](int) {
+        // The size stays the same length on paper in the other unit.
+        const bool inches = customUnit_->currentIndex() == 1;
+        const CustomPaper before{customWidth_->value(), customLength_->value(), !inches};
+        SetCustomUnit(inches);
+        customWidth_->setValue(FromPoints(WidthPoints(before), inches));
+        customLength_->setValue(FromPoints(LengthPoints(before), inches));
+    });
+}
+
+void PrinterSetupForm::SetCustomUnit(bool inches) {
+    const QSignalBlocker block(customUnit_);
+    customUnit_->setCurrentIndex(inches ? 1 : 0);
+    // A hundredth of a millimetre, a thousandth of an inch: a form length that
+    // is off by less is lost in the printer's dots.
+    for (QDoubleSpinBox* box : {customWidth_, customLength_}) box->setDecimals(inches ? 3 : 2);
+    customWidth_->setRange(FromPoints(customRange_.minWidth, inches), FromPoints(customRange_.maxWidth, inches));
+    customLength_->setRange(FromPoints(customRange_.minLength, inches), FromPoints(customRange_.maxLength, inches));
+}
+
+void PrinterSetupForm::ShowCustomPaper(const CustomPaper& paper) {
+    SetCustomUnit(paper.inches);
+    customWidth_->setValue(paper.width);
+    customLength_->setValue(paper.length);
+}
+
+CustomPaper PrinterSetupForm::TypedCustomPaper() const {
+    return CustomPaper{customWidth_->value(), customLength_->value(), customUnit_->currentIndex() == 1};
 }
 
 void PrinterSetupForm::FillPrinter(int raw) {
@@ -120,6 +167,22 @@ void PrinterSetupForm::FillPrinter(int raw) {
         for (const PaperEntry& e : *papers) paper_->addItem(ToQString(e.name), static_cast<int>(e.number));
         SelectData(paper_, static_cast<std::uint16_t>(mode.paperSize));
     }
+    // The user's own size where the driver takes one: it opens on the size in
+    // force, else on the paper's size in millimetres.
+    const auto range = spooler.CustomPaperSizes(name);
+    customRow_->setVisible(range.has_value());
+    if (range) {
+        customRange_ = *range;
+        paper_->addItem(QStringLiteral(u"ユーザー定義サイズ"), kCustomPaperEntry);
+        if (HasCustomPaper(mode)) {
+            ShowCustomPaper(mode.customPaper);
+            SelectData(paper_, kCustomPaperEntry);
+        } else {
+            const PageGeometry page = spooler.Geometry(name, mode);
+            ShowCustomPaper({FromPoints(page.width, false), FromPoints(page.height, false), false});
+        }
+    }
+    customRow_->setEnabled(paper_->currentData().toInt() == kCustomPaperEntry);
     paper_->setEnabled(paper_->count() > 0);
     if (auto bins = spooler.Bins(name); bins && (mode.fields & DM_DEFAULTSOURCE)) {
         for (const BinEntry& e : *bins) source_->addItem(ToQString(e.name), static_cast<int>(e.number));
@@ -150,8 +213,12 @@ void PrinterSetupForm::Apply() {
     DevModeHandle current;
     printer.GetPrinter(device, driver, port, current);
     auto mode = std::make_shared<DevMode>((current && device == name) ? *current : spooler.DefaultDevMode(name));
-    if ((mode->fields & DM_PAPERSIZE) && paper_->currentIndex() >= 0)
+    if (paper_->currentIndex() >= 0 && paper_->currentData().toInt() == kCustomPaperEntry) {
+        SetCustomPaper(*mode, TypedCustomPaper());
+    } else if ((mode->fields & DM_PAPERSIZE) && paper_->currentIndex() >= 0) {
         mode->paperSize = static_cast<std::int16_t>(paper_->currentData().toInt());
+        ClearCustomPaper(*mode);
+    }
     if ((mode->fields & DM_DEFAULTSOURCE) && source_->currentIndex() >= 0)
         mode->defaultSource = static_cast<std::int16_t>(source_->currentData().toInt());
     if (mode->fields & DM_ORIENTATION)

@@ -251,6 +251,19 @@ PrinterStatus TVpPrinter::GetStatus() {
     return spooler_.Status(open.device);
 }
 
+DevMode TVpPrinter::GetDevMode() {
+    CheckNoPrinter();
+    OpenPrinter open;
+    return *open.mode;
+}
+
+void TVpPrinter::SetDevMode(const DevMode& mode) {
+    CheckNoPrinter();
+    OpenPrinter open;
+    Printer().SetPrinter(open.device, open.driver, open.port, std::make_shared<DevMode>(mode));
+    DropDevModeCopy();
+}
+
 QPainter* TVpPrinter::GetCanvas() { return Printer().Canvas(); }
 
 void TVpPrinter::BeginDoc(const std::string& title) {
@@ -258,6 +271,8 @@ void TVpPrinter::BeginDoc(const std::string& title) {
     p.SetTitle(title);
     p.BeginDoc();
 }
+
+void TVpPrinter::NewPage() { Printer().NewPage(); }
 
 void TVpPrinter::EndDoc() { Printer().EndDoc(); }
 

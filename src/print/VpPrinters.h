@@ -118,9 +118,16 @@ public:
     std::int16_t GetScale();
     const std::vector<std::string>& GetPortNames();
 
+    // The current printer's settings, and replacing them (the paper, source
+    // and custom size a paper feed keeps are put in force this way).
+    DevMode GetDevMode();
+    void SetDevMode(const DevMode& mode);
+
     // Drawing surface of the open job (see TPrinter::Canvas).
     QPainter* GetCanvas();
     void BeginDoc(const std::string& title);
+    // Closes the page and opens the next one of the same job.
+    void NewPage();
     void EndDoc();
     void Abort();
 

@@ -26,8 +26,22 @@ constexpr int kPageMargin = 12;  // grey around the paper, in screen pixels
 constexpr double kZoomStep = 1.25;
 constexpr double kMinZoom = 0.1;
 constexpr double kMaxZoom = 8.0;
+constexpr double kMillimetresPerInch = 25.4;
+constexpr double kLeastScreenDpi = 50;
+constexpr double kMostScreenDpi = 600;
+constexpr double kMostDpiMismatch = 1.2;  // across against down
 
 }  // namespace
+
+QPointF ActualSizePixelsPerInch(const QSizeF& physicalMm, const QSize& pixels, const QPointF& logicalDpi)
+{
+    if (physicalMm.width() <= 0 || physicalMm.height() <= 0 || pixels.isEmpty()) return logicalDpi;
+    const QPointF dpi(pixels.width() * kMillimetresPerInch / physicalMm.width(),
+                      pixels.height() * kMillimetresPerInch / physicalMm.height());
+    const auto plausible = [](double d) { return d >= kLeastScreenDpi && d <= kMostScreenDpi; };
+    const double ratio = std::max(dpi.x(), dpi.y()) / std::min(dpi.x(), dpi.y());
+    return plausible(dpi.x()) && plausible(dpi.y()) && ratio <= kMostDpiMismatch ? dpi : logicalDpi;
+}
 
 // The paper at the dialog's zoom.
 class TPreviewPage : public QWidget {
@@ -40,7 +54,10 @@ public:
     // Screen pixels per printer dot at `zoom`, across and down.
     QPointF PixelsPerDot(double zoom) const
     {
-        return {zoom * logicalDpiX() / page_.device.x, zoom * logicalDpiY() / page_.device.y};
+        const QPointF logical(logicalDpiX(), logicalDpiY());
+        const QScreen* s = screen();
+        const QPointF inch = s ? ActualSizePixelsPerInch(s->physicalSize(), s->geometry().size(), logical) : logical;
+        return {zoom * inch.x() / page_.device.x, zoom * inch.y() / page_.device.y};
     }
     QSizeF ExtentPixels(double zoom) const
     {

@@ -16,6 +16,12 @@ namespace hoxa {
 
 class TPreviewPage;
 
+// Screen pixels per inch that make a printer inch one inch on the screen: the
+// screen's physical density (its size in pixels over its physical size in
+// millimetres) where the physical size is known and plausible (50 to 600 pixels
+// per inch, alike across and down within a fifth), else the logical dots per inch.
+QPointF ActualSizePixelsPerInch(const QSizeF& physicalMm, const QSize& pixels, const QPointF& logicalDpi);
+
 class TForm_WaybillPreview : public QDialog {
     Q_OBJECT
 public:
@@ -27,8 +33,8 @@ public:
 
     const WaybillPage& Page() const { return page_; }
 
-    // Zoom: 1 is actual size (one printer inch is one inch of the screen at its
-    // logical dots per inch).  Fit follows the window's size until the user
+    // Zoom: 1 is actual size (one printer inch is one inch of the screen, see
+    // ActualSizePixelsPerInch).  Fit follows the window's size until the user
     // zooms another way.
     double Zoom() const { return zoom_; }
     bool FitsWindow() const { return fit_; }

@@ -351,6 +351,23 @@ TEST_F(Fields, TransferFillsTheDestinationFromThePastedText)
     EXPECT_TRUE(memo->toPlainText().isEmpty());
 }
 
+TEST_F(Fields, KeysPasteAndTransferWhileThePasteAreaAndTheButtonTakeNoFocus)
+{
+    auto* memo = C<QPlainTextEdit>("Memo1");
+    memo->setPlainText(QStringLiteral("an older text"));
+    QGuiApplication::clipboard()->setText(ToQString("〒123-4567\n東京都千代田区千代田1-1\n山田太郎 様\n"));
+    QTest::keyClick(E("Edit_G1"), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(E("Edit_Custo1")->Text(), "山田太郎");
+    EXPECT_EQ(E("Edit_G1")->Text(), "") << "nothing pasted into the field";
+    EXPECT_FALSE(memo->toPlainText().contains(QStringLiteral("older")));
+    memo->setPlainText(ToQString("〒150-0001\n東京都渋谷区神宮前1-1\n架空花子\n"));
+    QTest::keyClick(E("Edit_Zip"), Qt::Key_T, Qt::AltModifier);
+    EXPECT_EQ(E("Edit_Custo1")->Text(), "架空花子");
+    EXPECT_FALSE((memo->focusPolicy() | C("BitBtn_1")->focusPolicy()) & Qt::TabFocus);
+    EXPECT_TRUE(C("BitBtn_1")->toolTip().contains(QStringLiteral("Alt+T")));
+    for (const char* hinted : {"BitBtn_1", "Memo1"})
+        EXPECT_TRUE(C(hinted)->toolTip().contains(QStringLiteral("Ctrl+Shift+V"))) << hinted;
+}
 
 TEST_F(Fields, PasteKeepsWhatFitsCutAtACharacter)
 {

@@ -52,8 +52,10 @@ void WhenModalShows(std::function<void(T*)> drive)
 }
 
 // The printer-setup dialog: choose the visible printer `index` (-1 keeps the
-// one it opened on), then OK or Cancel.  `opened` gets the printer it opened on.
-inline void AnswerSetupDialog(int index, bool ok, QString* opened = nullptr)
+// one it opened on) and what `choose` chooses, then OK or Cancel.  `opened`
+// gets the printer it opened on.
+inline void AnswerSetupDialog(int index, bool ok, QString* opened = nullptr,
+                              std::function<void(QDialog*)> choose = nullptr)
 {
     WhenModalShows<QDialog>([=](QDialog* d) {
         auto* printer = d->findChild<QComboBox*>(QStringLiteral("printerCombo"));
@@ -65,6 +67,7 @@ inline void AnswerSetupDialog(int index, bool ok, QString* opened = nullptr)
         }
         if (opened) *opened = printer->currentText();
         if (index >= 0) printer->setCurrentIndex(index);
+        if (choose) choose(d);
         box->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
     });
 }

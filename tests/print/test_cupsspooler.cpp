@@ -1,9 +1,13 @@
 // The CUPS spooler and the printer layer against a private cupsd started by
 // with_cupsd.sh: printer names, the default, papers, sources, resolutions, a
-// printed job whose output file appears, and printers added and removed.
+// printed job whose output file appears, printers added and removed, and the
+// test sheet on custom form sizes through the dot-matrix queue's filter chain.
 #include <gtest/gtest.h>
 
 #include <cups/cups.h>
+#include <cups/raster.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QPainter>
@@ -16,7 +20,12 @@
 #include <thread>
 
 #include "base/Codec.h"
+#include "print/CalibrationSheet.h"
 #include "print/CupsSpooler.h"
+#include "print/FeedPaper.h"
+#include "print/cross_finder.h"
+#include "print/cups_jobs.h"
+#include "print/waybill_sample.h"
 #include "print/TPrinter.h"
 #include "print/VpPrinters.h"
 
@@ -26,6 +35,28 @@ namespace {
 std::string Env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
+}
+
+// The pages of a CUPS raster file of one bit a dot (1: ink).
+struct RasterPage {
+    cups_page_header2_t h{};
+    std::vector<unsigned char> bits;
+    bool Ink(int x, int y) const {
+        return x >= 0 && y >= 0 && x < static_cast<int>(h.cupsWidth) && y < static_cast<int>(h.cupsHeight) &&
+               (bits[y * h.cupsBytesPerLine + x / 8] >> (7 - x % 8)) & 1;
+    }
+};
+std::vector<RasterPage> ReadRaster(const std::string& path) {
+    std::vector<RasterPage> pages;
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_READ);
+    for (RasterPage p; raster && cupsRasterReadHeader2(raster, &p.h); pages.push_back(p)) {
+        p.bits.resize(static_cast<std::size_t>(p.h.cupsBytesPerLine) * p.h.cupsHeight);
+        cupsRasterReadPixels(raster, p.bits.data(), static_cast<unsigned>(p.bits.size()));
+    }
+    cupsRasterClose(raster);
+    ::close(fd);
+    return pages;
 }
 
 class CupsTest : public ::testing::Test {
@@ -42,47 +73,6 @@ protected:
         spooler = std::make_shared<CupsSpooler>();
     }
     void TearDown() override { DestroyVpPrinter(); }
-
-    // The newest job of a queue in any state, waiting until it is finished.
-    static cups_job_t WaitForJob(const std::string& queue, int* state) {
-        cups_job_t result{};
-        for (int i = 0; i < 300; ++i) {
-            cups_job_t* jobs = nullptr;
-            const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ALL);
-            int newest = -1;
-            for (int j = 0; j < n; ++j)
-                if (newest < 0 || jobs[j].id > jobs[newest].id) newest = j;
-            if (newest >= 0) {
-                *state = jobs[newest].state;
-                result.id = jobs[newest].id;
-                static std::string title;
-                title = jobs[newest].title ? jobs[newest].title : "";
-                result.title = title.data();
-            }
-            cupsFreeJobs(n, jobs);
-            if (newest >= 0 && *state >= IPP_JSTATE_STOPPED) return result;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return result;
-    }
-
-    static std::string JobAttribute(int id, const char* name) {
-        ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-        const std::string uri = "ipp://localhost/jobs/" + std::to_string(id);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.c_str());
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-        ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
-        std::string value;
-        if (response) {
-            if (ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ZERO)) {
-                char buffer[256];
-                ippAttributeString(a, buffer, sizeof buffer);
-                value = buffer;
-            }
-            ippDelete(response);
-        }
-        return value;
-    }
 
     static QByteArray WaitForFile(const std::string& path) {
         for (int i = 0; i < 100; ++i) {
@@ -198,11 +188,10 @@ TEST_F(CupsTest, PrintedJobReachesTheOutputFile) {
     canvas->drawText(QPointF(100, 100), QStringLiteral("123-4567"));
     vp.EndDoc();
 
-    int state = 0;
-    const cups_job_t job = WaitForJob(pdfQueue, &state);
+    const test::FinishedJob job = test::WaitForJob(pdfQueue);
     ASSERT_GT(job.id, 0);
-    EXPECT_EQ(state, IPP_JSTATE_COMPLETED);
-    EXPECT_EQ(std::string(job.title), std::string(reinterpret_cast<const char*>(u8"送り状 hoxa_NIVORA  ")));
+    EXPECT_EQ(job.state, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(job.title, std::string(reinterpret_cast<const char*>(u8"送り状 hoxa_NIVORA  ")));
     const QByteArray bytes = WaitForFile(out + "/hoxa_pdf.out");
     ASSERT_FALSE(bytes.isEmpty());
     EXPECT_TRUE(bytes.contains("%PDF")) << bytes.left(64).toStdString();
@@ -223,13 +212,12 @@ TEST_F(CupsTest, JobCarriesPaperSourceAndResolution) {
     vp.GetCanvas()->drawText(QPointF(10, 40), QStringLiteral("X"));
     vp.EndDoc();
 
-    int state = 0;
-    const cups_job_t job = WaitForJob(dotQueue, &state);
+    const test::FinishedJob job = test::WaitForJob(dotQueue);
     ASSERT_GT(job.id, 0);
-    EXPECT_EQ(state, IPP_JSTATE_COMPLETED);
-    EXPECT_EQ(JobAttribute(job.id, "InputSlot"), "Manual");
-    EXPECT_EQ(JobAttribute(job.id, "media"), "Waybill4in");
-    EXPECT_EQ(JobAttribute(job.id, "Resolution"), "180dpi");
+    EXPECT_EQ(job.state, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(test::JobAttribute(job.id, "InputSlot"), "Manual");
+    EXPECT_EQ(test::JobAttribute(job.id, "media"), "Waybill4in");
+    EXPECT_EQ(test::JobAttribute(job.id, "Resolution"), "180dpi");
     const QByteArray bytes = WaitForFile(out + "/hoxa_dot.out");
     ASSERT_FALSE(bytes.isEmpty());
     EXPECT_TRUE(bytes.startsWith("\x1b@")) << "ESC/P output begins with a printer reset";
@@ -280,9 +268,7 @@ TEST_F(CupsTest, QueueWithoutDriverHasNoPaperOrSourceList) {
     // It still takes a job.
     vp.BeginDoc("raw");
     vp.EndDoc();
-    int state = 0;
-    const cups_job_t job = WaitForJob("hoxa_raw", &state);
-    EXPECT_GT(job.id, 0);
+    EXPECT_GT(test::WaitForJob("hoxa_raw").id, 0);
 }
 
 TEST_F(CupsTest, TheUsersLpoptionsChooseTheDefaultAndTheDefaultSource) {
@@ -375,6 +361,54 @@ TEST_F(CupsTest, UnreachableServerIsAnErrorNotAnEmptyList) {
     cupsSetServer(nullptr);  // back to CUPS_SERVER
     EXPECT_TRUE(VpPrinter().CheckForChanges());
     EXPECT_EQ(VpPrinter().GetPrinterNames(), (std::vector<std::string>{dotQueue, pdfQueue}));
+}
+
+TEST_F(CupsTest, TestSheetFormsAreTheFeedsSizeWithEveryCrossWithinOneDotInTheRaster) {
+    // A queue with the dot-matrix PPD but no driver step writes the CUPS raster
+    // the driver gets (180 dpi, the printable area): forms, sizes and crosses.
+    const std::string queue = "dot_raster", file = out + "/raster.out";  // the first queue by name
+    ASSERT_EQ(std::system(("sed 's|^\\*cupsFilter:.*|*cupsFilter: \"application/vnd.cups-raster 0 -\"|' "
+                           "\"$HOXA_CUPS_DOT_PPD\" > " + out + "/raster.ppd && lpadmin -p " + queue + " -E -v file://" +
+                           file + " -P " + out + "/raster.ppd -o Resolution=180dpi 2>/dev/null").c_str()), 0);
+    CreateVpPrinter(spooler);
+    VpPrinter().SetIndex(0);
+    ASSERT_EQ(VpPrinter().GetPrinterNames()[0], queue);
+    const struct {
+        const char* feed;
+        const char* paper;
+        double width, length;  // points
+        std::size_t forms;
+    } cases[] = {{"連続(４インチ)", "Custom.254x101.6mm", 720, 288, kContinuousCalibrationForms},
+                 {"手差し", "Custom.8x5.5in", 576, 396, 1}};
+    for (const auto& c : cases) {
+        ApplyFeedPaper({"", c.paper});
+        WaybillRecord rec = test::SampleWaybill();
+        rec.prnTop = "10";
+        rec.prnLeft = "-5";
+        PrintCalibrationSheet(rec, queue, c.feed, "");
+        const test::FinishedJob job = test::WaitForJob(queue);
+        ASSERT_EQ(job.state, IPP_JSTATE_COMPLETED);
+        EXPECT_EQ(test::JobAttribute(job.id, "PageSize"), c.paper);
+        const std::vector<RasterPage> pages = ReadRaster(file);
+        ASSERT_EQ(pages.size(), c.forms) << c.paper;
+        const CalibrationSheet sheet = ComputeCalibrationSheet(rec, {180, 180}, Printer().Page(), "", "", "");
+        for (const RasterPage& page : pages) {
+            EXPECT_NEAR(page.h.cupsPageSize[0], c.width, 0.01) << c.paper;
+            EXPECT_NEAR(page.h.cupsPageSize[1], c.length, 0.01) << c.paper;
+            for (const WaybillItem& item : sheet.items) {
+                const int x = static_cast<int>(item.x), y = static_cast<int>(item.y);
+                const auto centre = test::CrossCentre([&](int px, int py) { return page.Ink(px, py); }, x, y,
+                                                      static_cast<int>(sheet.crossArm), static_cast<int>(sheet.crossGap), 4);
+                ASSERT_TRUE(centre.has_value()) << c.paper << " item " << item.number;
+                EXPECT_NEAR(centre->x(), x, 1.0) << c.paper << " item " << item.number;
+                EXPECT_NEAR(centre->y(), y, 1.0) << c.paper << " item " << item.number;
+            }
+            int gaps = 0;  // in a grid line, from top to bottom
+            for (int y = 0; y < static_cast<int>(page.h.cupsHeight); ++y) gaps += !page.Ink(kGridStep, y);
+            EXPECT_EQ(gaps, 0) << c.paper;
+        }
+    }
+    ASSERT_EQ(std::system(("lpadmin -x " + queue).c_str()), 0);
 }
 
 }  // namespace

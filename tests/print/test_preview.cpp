@@ -6,6 +6,7 @@
 #include "registration_test_util.h"
 
 #include "base/errors.h"
+#include "cross_finder.h"
 #include "layout_readback.h"
 #include "print/CalibrationSheet.h"
 #include "print/PrinterRegistration.h"
@@ -16,6 +17,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -54,25 +56,6 @@ QRect Ink(const QImage& img, const QRect& area)
         for (int x = r.left(); x <= r.right(); ++x)
             if (qGray(img.pixel(x, y)) < 128) box |= QRect(x, y, 1, 1);
     return box;
-}
-
-// Centre of the red ink inside `area` (the test sheet's crosses), pixel centres
-// weighted by how red they are; (-1, -1) when there is none.
-QPointF RedCentre(const QImage& img, const QRect& area)
-{
-    double sx = 0, sy = 0, sw = 0;
-    const QRect r = area.intersected(img.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QRgb p = img.pixel(x, y);
-            const double w = qRed(p) - qGreen(p);
-            if (w < 60) continue;
-            sx += w * (x + 0.5);
-            sy += w * (y + 0.5);
-            sw += w;
-        }
-    }
-    return sw > 0 ? QPointF(sx / sw, sy / sw) : QPointF(-1, -1);
 }
 
 // The item's cell on the paper, `pad` dots larger, cut off above the next item
@@ -190,7 +173,7 @@ TEST_F(Preview, EscapeAndCloseLeaveNothingPrintedAndTheSizeIsKeptUnderItsOwnKeys
         double fit = 0, in = 0, actual = 0;
         QSize view;
         QSizeF paperInches;
-        int ldpi = 0;
+        double screenDpi = 0, logicalDpi = 0;
     } seen;
     F10([&](TForm_WaybillPreview* d) {
         seen.fit = d->Zoom();
@@ -200,7 +183,9 @@ TEST_F(Preview, EscapeAndCloseLeaveNothingPrintedAndTheSizeIsKeptUnderItsOwnKeys
         seen.actual = d->Zoom();
         auto* view = In<QWidget>(d, "PreviewPage");
         seen.view = view->size();
-        seen.ldpi = view->logicalDpiX();
+        const QScreen* screen = view->screen();
+        seen.screenDpi = screen->geometry().width() * 25.4 / screen->physicalSize().width();
+        seen.logicalDpi = view->logicalDpiX();
         seen.paperInches = QSizeF(d->Page().paper.width / kDpi, d->Page().paper.height / kDpi);
         QTest::keyClick(d, Qt::Key_Minus, Qt::ControlModifier);
         EXPECT_LT(d->Zoom(), 1.0);
@@ -213,7 +198,9 @@ TEST_F(Preview, EscapeAndCloseLeaveNothingPrintedAndTheSizeIsKeptUnderItsOwnKeys
     });
     EXPECT_NEAR(seen.in, seen.fit * 1.25, 1e-9);
     EXPECT_EQ(seen.actual, 1.0);
-    EXPECT_NEAR(seen.view.width() - 24, seen.paperInches.width() * seen.ldpi, 1.0) << "one printer inch, one screen inch";
+    // One printer inch, one inch of the screen by its physical size (not its logical dpi).
+    ASSERT_GT(std::abs(seen.screenDpi - seen.logicalDpi), 2.0);
+    EXPECT_NEAR(seen.view.width() - 24, seen.paperInches.width() * seen.screenDpi, 1.0);
     EXPECT_TRUE(spooler->jobs.empty());
     EXPECT_TRUE(boxes.empty());
     // Only the preview's own section, CP932 with CR LF.
@@ -319,6 +306,16 @@ TEST(WaybillPageModel, CaptionsForEmptyItemsAndMarksForWhatLeavesThePrintableAre
     EXPECT_EQ(page.items.size(), 14u);
 }
 
+TEST(ActualSize, TheLogicalDpiWhereTheScreensPhysicalSizeIsUnknownOrAbsurd)
+{
+    const QPointF logical(96, 96);
+    const QSize hd(1920, 1080);
+    EXPECT_EQ(ActualSizePixelsPerInch({508, 254}, hd, logical), QPointF(96, 108));  // a 20-inch monitor
+    // Unknown, an aspect ratio only, a projector's guess, across and down disagreeing.
+    for (const QSizeF mm : {QSizeF(0, 0), QSizeF(16, 9), QSizeF(1600, 900), QSizeF(508, 150)})
+        EXPECT_EQ(ActualSizePixelsPerInch(mm, hd, logical), logical) << mm.width();
+}
+
 // ------------------------------------------------------------- the test sheet
 
 TEST_F(Preview, TestSheetUsesTheTypedMarginsAndKeepsTheDialogOpen)
@@ -392,13 +389,17 @@ TEST_F(Preview, TestSheetUsesTheTypedMarginsAndKeepsTheDialogOpen)
     ASSERT_EQ(items.size(), 20u);
     const QImage raster = Rasterise(spooler->jobs[0].pdf, dir);
     ASSERT_FALSE(raster.isNull());
+    const test::InkAt ink = [&](int x, int y) { return raster.valid(x, y) && qGray(raster.pixel(x, y)) < 128; };
+    const CalibrationSheet sheet = ComputeCalibrationSheet(rec, {kDpi, kDpi}, page, "", "", "");
     std::vector<WaybillItem> texts;
     for (const WaybillItem& item : items) {
         SCOPED_TRACE(item.number);
-        const QPointF c = RedCentre(raster, QRect(static_cast<int>(left + item.x) - 12,
-                                                  static_cast<int>(top + item.y) - 12, 25, 25));
-        EXPECT_NEAR(c.x(), left + static_cast<double>(item.x), 1.0);
-        EXPECT_NEAR(c.y(), top + static_cast<double>(item.y), 1.0);
+        const double x = left + static_cast<double>(item.x), y = top + static_cast<double>(item.y);
+        const auto c = test::CrossCentre(ink, static_cast<int>(x), static_cast<int>(y),
+                                         static_cast<int>(sheet.crossArm), static_cast<int>(sheet.crossGap), 4);
+        ASSERT_TRUE(c.has_value());
+        EXPECT_NEAR(c->x(), x, 1.0);
+        EXPECT_NEAR(c->y(), y, 1.0);
         if (item.number == 11 || item.number == 20) {
             WaybillItem t = item;
             t.text = item.number == 11 ? "山田太郎" : "ご依頼主おなまえ";

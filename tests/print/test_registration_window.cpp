@@ -24,6 +24,8 @@ namespace {
 
 const char kManual[] = "[手差し]\r\n";
 const char kContinuous[] = "[連続(４インチ)]\r\n";
+// The scripted printers' source and paper, as a printer registration keeps them.
+const char kKeptPaper[] = "hoxPrn_Bin=Upper\r\nhoxPrn_Paper=A4\r\n";
 
 class Registration : public RegistrationTest {
 protected:
@@ -88,7 +90,7 @@ TEST_F(Registration, NoFileMeansPrinterZeroMarginsZeroAndTheFirstRegistrationWri
     EXPECT_EQ(opened, QStringLiteral("PDF")) << "the dialog opens on the registered printer";
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(Ini(), std::string(kContinuous) +
-                         "PrnName=EPSON VP-D500\r\nPrnNoIndex=1\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n");
+                         "PrnName=EPSON VP-D500\r\nPrnNoIndex=1\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n" + kKeptPaper);
     EXPECT_EQ(Label("Label_PrinterIndex"), "1");
     EXPECT_EQ(Current("ComboBox1"), QStringLiteral("EPSON VP-D500"));
     EXPECT_EQ(VpPrinter().GetIndex(), 1);
@@ -117,7 +119,7 @@ TEST_F(Registration, CancelledSetupDialogStillWritesTheSectionAndKeepsTheMargins
     EXPECT_EQ(opened, QStringLiteral("Office"));
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(Ini(), std::string(kManual) +
-                         "PrnNoIndex=2\r\nhoxPrn_Top=7\r\nhoxPrn_Left=-3\r\nPrnName=Office\r\n");
+                         "PrnNoIndex=2\r\nhoxPrn_Top=7\r\nhoxPrn_Left=-3\r\nPrnName=Office\r\n" + kKeptPaper);
     EXPECT_EQ(VpPrinter().GetIndex(), 2);
 }
 
@@ -133,7 +135,7 @@ TEST_F(Registration, RegisteringAPrinterKeepsAPaperChosenInTheDialogUntilTheEnd)
     ClickRegisterPrinter();
     EXPECT_EQ(Current("ComboBox1"), QStringLiteral("EPSON VP-D500"));
     EXPECT_EQ(Current("ComboBox2"), QStringLiteral("Letter"));
-    EXPECT_EQ(Ini().find("Letter"), std::string::npos) << "paper choices are not stored";
+    EXPECT_NE(Ini().find("hoxPrn_Paper=Letter\r\n"), std::string::npos) << "the paper is the feed's";
 }
 
 // ---------------------------------------------------------- feeds and margins
@@ -338,7 +340,7 @@ TEST_F(Registration, BothRegistrationsUseTheFolderRecordedAtStartUp)
     AnswerSetupDialog(-1, true);
     ClickRegisterPrinter();
     EXPECT_TRUE(boxes.size() == 1 && boxes[0].kind == BoxKind::Question);
-    EXPECT_EQ(Ini(), std::string(kManual) + "PrnName=PDF\r\nPrnNoIndex=0\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n");
+    EXPECT_EQ(Ini(), std::string(kManual) + "PrnName=PDF\r\nPrnNoIndex=0\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n" + kKeptPaper);
     EXPECT_FALSE(QFile::exists(elsewhere.filePath(QStringLiteral("hoxa_q310.ini"))));
 }
 
@@ -426,7 +428,7 @@ TEST_F(Registration, ARemovedPrinterFallsBackToTheFirstUntilTheNextRegistration)
     AnswerSetupDialog(-1, false, &opened);
     ClickRegisterPrinter();
     EXPECT_EQ(opened, QStringLiteral("PDF")) << "the dialog opens on the first printer";
-    EXPECT_EQ(Ini(), std::string(kManual) + "PrnNoIndex=0\r\nhoxPrn_Top=1\r\nhoxPrn_Left=2\r\nPrnName=PDF\r\n");
+    EXPECT_EQ(Ini(), std::string(kManual) + "PrnNoIndex=0\r\nhoxPrn_Top=1\r\nhoxPrn_Left=2\r\nPrnName=PDF\r\n" + kKeptPaper);
     EXPECT_EQ(Current("ComboBox1"), QStringLiteral("PDF"));
 }
 
@@ -550,7 +552,7 @@ TEST_F(Registration, AnIndexThatIsNoIntegerIsReportedAndRepairedByRegistering)
     ClickRegisterPrinter();
     EXPECT_EQ(boxes.size(), 1u) << "registering raises no error";
     EXPECT_EQ(opened, QStringLiteral("PDF"));
-    EXPECT_EQ(Ini(), std::string(kManual) + "PrnName=EPSON VP-D500\r\nPrnNoIndex=1\r\nhoxPrn_Top=6\r\nhoxPrn_Left=0\r\n");
+    EXPECT_EQ(Ini(), std::string(kManual) + "PrnName=EPSON VP-D500\r\nPrnNoIndex=1\r\nhoxPrn_Top=6\r\nhoxPrn_Left=0\r\n" + kKeptPaper);
     EXPECT_EQ(Label("Label_PrinterIndex"), "1");
 
     // From now on the feed loads without error.
@@ -567,7 +569,7 @@ TEST_F(Registration, ADamagedIndexWithACancelledDialogIsStoredAsPrinterZero)
     Start();
     AnswerSetupDialog(-1, false);
     ClickRegisterPrinter();
-    EXPECT_EQ(Ini(), std::string(kManual) + "PrnNoIndex=0\r\nPrnName=PDF\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n");
+    EXPECT_EQ(Ini(), std::string(kManual) + "PrnNoIndex=0\r\nPrnName=PDF\r\nhoxPrn_Top=0\r\nhoxPrn_Left=0\r\n" + kKeptPaper);
 }
 
 // ---------------------------------------------------- drivers without lists

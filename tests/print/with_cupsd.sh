@@ -15,6 +15,7 @@
 #                      the form size Waybill4in and Resolution=180dpi,
 #                      output <out>/hoxa_dot.out
 #   HOXA_CUPS_PDF_PPD  the generic PDF printer's PPD, for queues a test adds
+#   HOXA_CUPS_DOT_PPD  the dot-matrix queue's PPD, likewise
 # The exit status is PROGRAM's.  cupsd is stopped by its process id and the
 # folder removed however the script ends.  The machine's own CUPS is never used.
 set -u
@@ -129,6 +130,7 @@ done
 export HOXA_CUPS_PDF_PPD="$pdf_ppd"
 ppdc -d "$root/etc/ppd" "$here/data/hoxa-epson24.drv" >/dev/null 2>&1 \
     && [ -f "$root/etc/ppd/hoxa-epson24.ppd" ] || fail "ppdc failed"
+export HOXA_CUPS_DOT_PPD="$root/etc/ppd/hoxa-epson24.ppd"
 
 lpadmin -p hoxa_pdf -E -v "file://$root/out/hoxa_pdf.out" -P "$pdf_ppd" \
     -D "Generic PDF" -L "Test bench" 2>>"$root/log/lpadmin" || fail "lpadmin hoxa_pdf"
