@@ -68,4 +68,8 @@ PreviewSize LoadPreviewSize(const std::string& dir);
 // Raises EIniFileException when the file cannot be written.
 void SavePreviewSize(const std::string& dir, PreviewSize size);
 
+// The batch window's size, kept the same way in [hoxa_Batch].
+PreviewSize LoadBatchSize(const std::string& dir);
+void SaveBatchSize(const std::string& dir, PreviewSize size);
+
 }  // namespace hoxa
