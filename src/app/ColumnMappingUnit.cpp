@@ -62,6 +62,7 @@ TForm_ColumnMapping::TForm_ColumnMapping(QWidget* parent, const OrderTable& tabl
             grid->addWidget(box, row, 1 + static_cast<int>(k));
         }
         samples_[f] = new QLabel(this);
+        samples_[f]->setObjectName(QStringLiteral("Label_Sample%1").arg(f));
         samples_[f]->setMinimumWidth(200);
         grid->addWidget(samples_[f], row, 1 + static_cast<int>(kJoinedColumns));
     }

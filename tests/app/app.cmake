@@ -6,3 +6,4 @@ add_dependencies(test_app_instance hoxa_Nivora)
 hoxa_gtest(test_app_wm SOURCES test_app_wm.cpp GUI TIMEOUT 120
   WRAPPER ${PROJECT_SOURCE_DIR}/tests/support/with_xserver.sh)
 set_tests_properties(test_app_wm PROPERTIES SKIP_RETURN_CODE 77)  # no X server or window manager installed
+hoxa_gtest(test_app_batch SOURCES test_app_batch.cpp GUI TIMEOUT 120)
