@@ -37,27 +37,38 @@ void TBatchModel::SetBatch(OrderBatch batch)
     emit rowsStateChanged();
 }
 
-void TBatchModel::SetChecked(std::size_t row, bool checked)
+void TBatchModel::SetChecked(std::size_t row, bool checked) { SetChecked(std::vector<std::size_t>{row}, checked); }
+
+void TBatchModel::SetChecked(const std::vector<std::size_t>& rows, bool checked)
 {
-    if (Checked(row) == checked) return;
-    checked_[row] = checked;
-    checkedCount_ += checked ? 1 : -1;
-    const QModelIndex cell = index(static_cast<int>(row), ColPrint);
-    emit dataChanged(cell, cell, {Qt::CheckStateRole});
+    std::size_t first = SIZE_MAX, last = 0;
+    for (const std::size_t row : rows) {
+        if (Checked(row) == checked) continue;
+        checked_[row] = checked;
+        checkedCount_ += checked ? 1 : -1;
+        first = std::min(first, row);
+        last = std::max(last, row);
+    }
+    if (first > last) return;
+    emit dataChanged(index(static_cast<int>(first), ColPrint), index(static_cast<int>(last), ColPrint),
+                     {Qt::CheckStateRole});
     emit rowsStateChanged();
 }
 
-void TBatchModel::SetPrinted(std::size_t row, bool printed)
+void TBatchModel::SetPrinted(std::size_t row, bool printed) { SetPrinted(std::vector<std::size_t>{row}, printed); }
+
+void TBatchModel::SetPrinted(const std::vector<std::size_t>& rows, bool printed)
 {
-    printed_[row] = printed;
-    if (printed) SetChecked(row, false);
-    RowChanged(row);
+    if (rows.empty()) return;
+    for (const std::size_t row : rows) printed_[row] = printed;
+    if (printed) SetChecked(rows, false);
+    const auto [first, last] = std::minmax_element(rows.begin(), rows.end());
+    RowsChanged(*first, *last);
 }
 
-void TBatchModel::RowChanged(std::size_t row)
+void TBatchModel::RowsChanged(std::size_t first, std::size_t last)
 {
-    const int r = static_cast<int>(row);
-    emit dataChanged(index(r, 0), index(r, ColumnCount - 1));
+    emit dataChanged(index(static_cast<int>(first), 0), index(static_cast<int>(last), ColumnCount - 1));
     emit rowsStateChanged();
 }
 
@@ -153,7 +164,7 @@ bool TBatchModel::setData(const QModelIndex& index, const QVariant& value, int r
     // The edited field's marks go, and the row is checked again: other
     // fields' marks may come or go with it (postal code against address).
     batch_.Edit(r, *field, FromQString(value.toString()));
-    RowChanged(r);
+    RowsChanged(r, r);
     return true;
 }
 

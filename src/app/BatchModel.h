@@ -44,9 +44,12 @@ public:
 
     bool Checked(std::size_t row) const { return checked_[row] != 0; }
     void SetChecked(std::size_t row, bool checked);
+    // The same for many rows at once (one change of the counts, not one per row).
+    void SetChecked(const std::vector<std::size_t>& rows, bool checked);
     std::size_t CheckedCount() const { return checkedCount_; }
     bool Printed(std::size_t row) const { return printed_[row] != 0; }
     void SetPrinted(std::size_t row, bool printed);
+    void SetPrinted(const std::vector<std::size_t>& rows, bool printed);
 
     // The field a column shows and edits; nullopt for the other columns.
     static std::optional<WaybillField> FieldOf(int column);
@@ -63,7 +66,7 @@ signals:
     void rowsStateChanged();
 
 private:
-    void RowChanged(std::size_t row);
+    void RowsChanged(std::size_t first, std::size_t last);
 
     OrderBatch batch_;
     std::vector<char> checked_, printed_;

@@ -77,7 +77,6 @@ bool TForm_Batch::OpenFile(const QString& path)
                                   "）"));
     fileLabel_->setToolTip(info.absoluteFilePath());
     markedOnly_->setChecked(false);
-    filter_->invalidate();
     if (filter_->rowCount() > 0) list_->setCurrentIndex(filter_->index(0, TBatchModel::ColPrint));
     list_->setFocus(Qt::OtherFocusReason);
     ShowCurrentReasons();
@@ -110,8 +109,11 @@ void TForm_Batch::CheckBox_MarkedOnlyClick()
 
 void TForm_Batch::SetListedChecked(bool checked)
 {
+    std::vector<std::size_t> rows;
+    rows.reserve(static_cast<std::size_t>(filter_->rowCount()));
     for (int r = 0; r < filter_->rowCount(); ++r)
-        model_->SetChecked(static_cast<std::size_t>(filter_->mapToSource(filter_->index(r, 0)).row()), checked);
+        rows.push_back(static_cast<std::size_t>(filter_->mapToSource(filter_->index(r, 0)).row()));
+    model_->SetChecked(rows, checked);
 }
 
 std::optional<std::size_t> TForm_Batch::CurrentRow() const
@@ -222,7 +224,9 @@ void TForm_Batch::PrintWaybills(const std::vector<BatchWaybill>& waybills)
 {
     if (!context_.print || waybills.empty()) return;
     if (!context_.print(this, waybills)) return;
-    for (const BatchWaybill& w : waybills) model_->SetPrinted(w.row, true);
+    std::vector<std::size_t> rows;
+    for (const BatchWaybill& w : waybills) rows.push_back(w.row);
+    model_->SetPrinted(rows, true);
 }
 
 }  // namespace hoxa
