@@ -132,9 +132,7 @@ void TForm_Batch::ShowCounts()
     if (markedOnly_->isChecked()) text += "　（" + IntToStr(filter_->rowCount()) + " 件を表示）";
     countLabel_->setText(ToQString(text));
     const bool any = batch.Size() > 0;
-    for (QWidget* w : {static_cast<QWidget*>(markedOnly_), static_cast<QWidget*>(checkAll_),
-                       static_cast<QWidget*>(uncheckAll_), static_cast<QWidget*>(preview_)})
-        w->setEnabled(any);
+    for (QWidget* w : std::initializer_list<QWidget*>{markedOnly_, checkAll_, uncheckAll_, preview_}) w->setEnabled(any);
     // The print gate supplies the main window's batch print (BatchContext::print);
     // without it this window cannot print and 印刷 stays disabled.
     print_->setEnabled(context_.print && model_->CheckedCount() > 0);

@@ -23,7 +23,7 @@ namespace {
 // see it.  Anything else dropped is left to them.
 class FileDropFilter : public QObject {
 public:
-    FileDropFilter(TForm_Main* form) : QObject(form), form_(form) {}
+    explicit FileDropFilter(TForm_Main* form) : QObject(form), form_(form) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override
