@@ -33,6 +33,17 @@ void RequestImeMode(QWidget* widget, ImeMode mode)
     }
 }
 
+bool RefusesNonDigit(const QKeyEvent& e)
+{
+    const int key = e.key();
+    if (key == Qt::Key_Backspace || key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;
+    // Control characters of the editing shortcuts (Ctrl+V, Ctrl+X, ...).
+    if ((e.modifiers() & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z) return true;
+    const QString text = e.text();
+    if (text.isEmpty()) return false;  // caret movement and the like
+    return !(text.size() == 1 && text[0] >= u'0' && text[0] <= u'9');
+}
+
 namespace {
 
 // Refuses an edit that would make the text longer than the limit in CP932 bytes.

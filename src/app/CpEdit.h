@@ -5,6 +5,8 @@
 
 #include <QLineEdit>
 
+class QKeyEvent;
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -22,6 +24,12 @@ enum class ImeMode {
 // no per-field conversion mode to ask for: "disabled" turns the input method off
 // for the widget, the other two turn it on and let the input method know.
 void RequestImeMode(QWidget* widget, ImeMode mode);
+
+// The month and day boxes of the desired delivery date: whether a key press is
+// refused.  Typed digits 0 to 9, Backspace, Tab and keys that type nothing
+// (caret movement) pass; every other typed character, the control characters
+// of the editing shortcuts (Ctrl+V ...) included, is refused.
+bool RefusesNonDigit(const QKeyEvent& e);
 
 class TCpEdit : public QLineEdit {
     Q_OBJECT

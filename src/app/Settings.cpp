@@ -13,8 +13,9 @@ namespace {
 
 constexpr const char* kSection = "hx_NIVORAprn";
 constexpr const char* kPreviewSection = "hoxa_Preview";
-constexpr const char* kPreviewWidth = "Width";
-constexpr const char* kPreviewHeight = "Height";
+constexpr const char* kBatchSection = "hoxa_Batch";
+constexpr const char* kWindowWidth = "Width";
+constexpr const char* kWindowHeight = "Height";
 
 using S = Setting;
 constexpr std::array<SettingKey, kSettingCount> kKeys = {{
@@ -92,20 +93,28 @@ std::vector<std::string> OwnFileNames()
     return names;
 }
 
-PreviewSize LoadPreviewSize(const std::string& dir)
+namespace {
+
+PreviewSize LoadWindowSize(const std::string& dir, const char* section)
 {
     const ProfileReader f(SettingsPath(dir));
-    PreviewSize size{f.ReadInteger(kPreviewSection, kPreviewWidth, 0), f.ReadInteger(kPreviewSection, kPreviewHeight, 0)};
+    PreviewSize size{f.ReadInteger(section, kWindowWidth, 0), f.ReadInteger(section, kWindowHeight, 0)};
     if (size.width <= 0 || size.height <= 0) size = {};
     return size;
 }
 
-void SavePreviewSize(const std::string& dir, PreviewSize size)
+void SaveWindowSize(const std::string& dir, const char* section, PreviewSize size)
 {
     const std::string path = SettingsPath(dir);
     const SaveLock lock(dir, path);
-    ProfileFile(path).WriteStrings(kPreviewSection, {{kPreviewWidth, IntToStr(size.width)},
-                                                     {kPreviewHeight, IntToStr(size.height)}});
+    ProfileFile(path).WriteStrings(section, {{kWindowWidth, IntToStr(size.width)}, {kWindowHeight, IntToStr(size.height)}});
 }
+
+}  // namespace
+
+PreviewSize LoadPreviewSize(const std::string& dir) { return LoadWindowSize(dir, kPreviewSection); }
+void SavePreviewSize(const std::string& dir, PreviewSize size) { SaveWindowSize(dir, kPreviewSection, size); }
+PreviewSize LoadBatchSize(const std::string& dir) { return LoadWindowSize(dir, kBatchSection); }
+void SaveBatchSize(const std::string& dir, PreviewSize size) { SaveWindowSize(dir, kBatchSection, size); }
 
 }  // namespace hoxa

@@ -76,4 +76,8 @@ PreviewSize LoadPreviewSize(const std::string& dir);
 // Both keys with one rewrite, as SaveSettings; raises as it does.
 void SavePreviewSize(const std::string& dir, PreviewSize size);
 
+// The batch window's size, kept the same way in [hoxa_Batch].
+PreviewSize LoadBatchSize(const std::string& dir);
+void SaveBatchSize(const std::string& dir, PreviewSize size);
+
 }  // namespace hoxa

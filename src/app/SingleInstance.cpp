@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -12,7 +13,17 @@
 namespace hoxa {
 
 namespace {
+// The requests of a later start, one line each: "raise", or "open " and the
+// file's path (its local 8-bit bytes, percent-encoded so that any name fits
+// on the line).
 constexpr char kRaise[] = "raise\n";
+constexpr char kOpen[] = "open ";
+
+QByteArray Request(const QString& file)
+{
+    if (file.isEmpty()) return kRaise;
+    return kOpen + QFile::encodeName(file).toPercentEncoding() + '\n';
+}
 
 QString LockPath()
 {
@@ -59,12 +70,12 @@ SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::AskRunningCopy(int timeoutMs)
+bool SingleInstance::AskRunningCopy(int timeoutMs, const QByteArray& request)
 {
     QLocalSocket socket;
     socket.connectToServer(InstanceServerName());
     if (!socket.waitForConnected(timeoutMs)) return false;
-    socket.write(kRaise);
+    socket.write(request);
     socket.waitForBytesWritten(timeoutMs);
     // The running copy answers once it has taken the request.
     socket.waitForReadyRead(timeoutMs);
@@ -72,10 +83,11 @@ bool SingleInstance::AskRunningCopy(int timeoutMs)
     return true;
 }
 
-bool SingleInstance::Acquire()
+bool SingleInstance::Acquire(const QString& file)
 {
+    const QByteArray request = Request(file);
     // The usual case: a copy already listens.
-    if (AskRunningCopy(1000)) return false;
+    if (AskRunningCopy(1000, request)) return false;
 
     // Two starts at the same moment: only one at a time may check and listen.
     QLockFile lock(LockPath());
@@ -83,9 +95,9 @@ bool SingleInstance::Acquire()
     if (!lock.tryLock(10000)) {
         // A live process holds the lock for very long: if a copy answers now it
         // wins; otherwise start without listening rather than not at all.
-        return !AskRunningCopy(1000);
+        return !AskRunningCopy(1000, request);
     }
-    if (AskRunningCopy(1000)) return false;
+    if (AskRunningCopy(1000, request)) return false;
 
     // Nobody answers: a name left behind by a crashed copy is removed.
     QLocalServer::removeServer(InstanceServerName());
@@ -106,10 +118,13 @@ void SingleInstance::OnNewConnection()
         auto serve = [this, socket] {
             if (!socket->canReadLine()) return;
             const QByteArray request = socket->readLine();
-            if (request != kRaise) return;
+            const bool open = request.startsWith(kOpen) && request.endsWith('\n');
+            if (request != kRaise && !open) return;
             socket->write("ok\n");
             socket->flush();
             if (onActivate_) onActivate_();
+            if (open && onOpen_)
+                onOpen_(QFile::decodeName(QByteArray::fromPercentEncoding(request.mid(sizeof kOpen - 1).chopped(1))));
         };
         connect(socket, &QLocalSocket::readyRead, this, serve);
         serve();

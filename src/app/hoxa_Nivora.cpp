@@ -1,4 +1,6 @@
 // Program entry: one running copy per user and display, then the main window.
+// An order file named on the command line (hoxa_Nivora orders.csv) opens in the
+// batch window, in the copy that is already running if there is one.
 #include "app/SingleInstance.h"
 #include "app/hoxa_dprintUnit.h"
 #include "base/Codec.h"
@@ -11,6 +13,7 @@
 #include "print/Vp_d97Y_DotUnit.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QFont>
 
 #include <cstdio>
@@ -28,6 +31,24 @@ bool HasDisplay()
     return false;
 }
 
+// The order file named on the command line as an absolute path; empty when
+// none is named.  Only the first one counts; "--" ends the options, after
+// which a name may begin with "-".
+QString OrderFileArgument(const QStringList& args)
+{
+    bool options = true;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (options && a == QLatin1String("--")) {
+            options = false;
+            continue;
+        }
+        if (a.isEmpty() || (options && a.startsWith(u'-'))) continue;
+        return QFileInfo(a).absoluteFilePath();
+    }
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -41,8 +62,9 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
 
+    const QString orderFile = OrderFileArgument(QApplication::arguments());
     hoxa::SingleInstance instance;
-    if (!instance.Acquire()) return 0;  // the running copy has been brought to the front
+    if (!instance.Acquire(orderFile)) return 0;  // the running copy has been brought to the front (and opens the file)
 
     QApplication::setApplicationName(QStringLiteral("hoxa_Nivora"));
     QApplication::setWindowIcon(hoxa::ApplicationIcon());
@@ -58,6 +80,7 @@ int main(int argc, char** argv)
     // Windows in their order of creation; the first one's closing ends the program.
     hoxa::TForm_Main formMain;
     instance.SetActivateHandler([&formMain] { formMain.BringToFront(); });
+    instance.SetOpenHandler([&formMain](const QString& file) { formMain.OpenBatchLater(file); });
     hoxa::TForm_SLIP97YPrn formSlip(&formMain, formMain.PrinterState());
     hoxa::Vp_d97_Dot();
     // Printers added or removed while the program runs.
@@ -65,6 +88,7 @@ int main(int argc, char** argv)
     formMain.WatchPrinters(printerWatcher);
 
     formMain.show();
+    if (!orderFile.isEmpty()) formMain.OpenBatchLater(orderFile);
     const int rc = app.exec();
     hoxa::DestroyVpPrinter();
     return rc;

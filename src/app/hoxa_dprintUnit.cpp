@@ -65,6 +65,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent), ui_(new ::Ui::TForm_M
     ConnectHandlers();
     SetupPostalLookUp();
     SetupCheckMarks();
+    SetupBatch();
 }
 
 TForm_Main::~TForm_Main()
@@ -222,6 +223,8 @@ void TForm_Main::FormShow()
     }
     u.SpeedButton_F2->setText(ToQString("中止"));
     u.SpeedButton_F2->setEnabled(true);
+    u.SpeedButton_F9->setText(ToQString("一括印刷"));
+    u.SpeedButton_F9->setEnabled(true);
     u.SpeedButton_F10->setText(ToQString("プレビュー"));
     u.SpeedButton_F10->setEnabled(true);
     u.SpeedButton_F11->setText(ToQString("印刷"));

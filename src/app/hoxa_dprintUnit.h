@@ -10,8 +10,10 @@
 //   hoxa_dprintUnit_print.cpp     the print command and the print preview
 //   hoxa_dprintUnit_postal.cpp    the postal-code fill
 //   hoxa_dprintUnit_check.cpp     the check after a transfer
+//   hoxa_dprintUnit_batch.cpp     the batch window's opening: F9, dropped files, the command line
 #pragma once
 
+#include "app/BatchUnit.h"
 #include "print/FeedPaper.h"
 #include "print/SLIP97YPrnUnit.h"
 #include "print/WaybillLayout.h"
@@ -159,6 +161,19 @@ public:
     // Runs VpPrinterChange whenever `watcher` sees a change.
     void WatchPrinters(PrinterWatcher& watcher);
 
+    // The batch window (hoxa_dprintUnit_batch.cpp).
+    void SpeedButton_F9Click();
+    // Opens the batch window "一括印刷" with the order file (empty: with its
+    // file chooser) and keeps its size when it closes.  While one is open, it
+    // comes to the front and says that it is.
+    void OpenBatch(const QString& file);
+    // OpenBatch once the events handled now are done (a drop, a later start's request).
+    void OpenBatchLater(const QString& file);
+    TForm_Batch* BatchWindow() const { return batch_; }
+    // The print that the batch window's 印刷 hands its checked rows to; while
+    // there is none, 印刷 there is disabled.
+    void SetBatchPrint(BatchPrintHook print) { batchPrint_ = std::move(print); }
+
     // Printing.
     // Before a print sends anything: asks, No by default, when the registered
     // printer is missing (the print would go to another) or the printer is
@@ -210,6 +225,7 @@ private:
     void SetupPostalLookUp();
     void SetupCheckMarks();
     void ShowCheckMark(DestField field);
+    void SetupBatch();
 
     // The printer box and the guidance for a registered printer that is missing.
     void ShowRegisteredPrinterState();
@@ -228,10 +244,15 @@ private:
     bool postalProblemShown_ = false;  // the missing or damaged data was reported
     CheckResult checkMarks_;
     ZipAddressLookup zipLookup_;
+    QPointer<TForm_Batch> batch_;
+    BatchPrintHook batchPrint_;
 };
 
 // The program's window icon.
 QIcon ApplicationIcon();
+
+// The fill of a field or cell the clerk should look at (the check's marks).
+QColor CheckMarkFill();
 
 // The maker's web page and the support mail link the two buttons open.
 QString WebHelpUrl();

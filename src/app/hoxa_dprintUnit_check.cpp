@@ -18,10 +18,6 @@ namespace hoxa {
 
 namespace {
 
-// The fill of a field the clerk should look at: a light amber that keeps black
-// text readable.
-const QColor kCheckFill(255, 236, 179);
-
 constexpr char kMarkedQuestion[] = "確認が必要な欄があります。このまま印刷しますか?";
 
 // The reasons of one field as one text, one reason a line.
@@ -41,6 +37,9 @@ std::array<TCpEdit*, kDestFields> DestinationEdits(const ::Ui::TForm_Main& u)
 }
 
 }  // namespace
+
+// A light amber that keeps black text readable.
+QColor CheckMarkFill() { return QColor(255, 236, 179); }
 
 void TForm_Main::SetupCheckMarks()
 {
@@ -64,7 +63,7 @@ void TForm_Main::ShowCheckMark(DestField field)
 {
     TCpEdit* edit = DestinationEdits(*ui_)[static_cast<std::size_t>(field)];
     const auto& reasons = checkMarks_.Reasons(field);
-    SetFill(edit, reasons.empty() ? QApplication::palette(edit).color(QPalette::Base) : kCheckFill);
+    SetFill(edit, reasons.empty() ? QApplication::palette(edit).color(QPalette::Base) : CheckMarkFill());
     const QString text = ToQString(JoinReasons(reasons));
     edit->setToolTip(text);
     edit->setAccessibleDescription(text);

@@ -3,6 +3,7 @@
 
 #include "ui_hoxa_dprintUnit.h"
 
+#include "app/CpEdit.h"
 #include "base/MsgBox.h"
 
 #include <QKeyEvent>
@@ -105,6 +106,9 @@ bool TForm_Main::FormKeyDown(QWidget* control, int key)
     case Qt::Key_F11:
         Guarded(this, [this] { SpeedButton_F11Click(); });
         return true;
+    case Qt::Key_F9:
+        Guarded(this, [this] { SpeedButton_F9Click(); });
+        return true;
     case Qt::Key_F10:
         Guarded(this, [this] { SpeedButton_F10Click(); });
         return true;
@@ -136,15 +140,6 @@ bool TForm_Main::FormKeyPress(const QKeyEvent& e)
     return e.text() == QStringLiteral("\r");
 }
 
-bool TForm_Main::Edit_de_dateKeyPress(const QKeyEvent& e)
-{
-    const int key = e.key();
-    if (key == Qt::Key_Backspace || key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;
-    // Control characters of the editing shortcuts (Ctrl+V, Ctrl+X, ...).
-    if ((e.modifiers() & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z) return true;
-    const QString text = e.text();
-    if (text.isEmpty()) return false;  // caret movement and the like
-    return !(text.size() == 1 && text[0] >= u'0' && text[0] <= u'9');
-}
+bool TForm_Main::Edit_de_dateKeyPress(const QKeyEvent& e) { return RefusesNonDigit(e); }
 
 }  // namespace hoxa

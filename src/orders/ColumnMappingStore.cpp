@@ -2,6 +2,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/Profile.h"
+#include "base/SaveLock.h"
 #include "base/cp932.h"
 #include "transfer/PostalCodes.h"
 
@@ -73,17 +74,17 @@ std::optional<ColumnMapping> ColumnMappingStore::Find(const std::vector<std::str
 
 void ColumnMappingStore::Save(const std::vector<std::string>& header, const ColumnMapping& mapping)
 {
-    ProfileFile file(path_);
-    const std::string section = SectionOf(header);
-    file.WriteString(section, kHeaderKey, HeaderText(header));
+    ProfileEntries entries{{std::string(kHeaderKey), HeaderText(header)}};
     for (std::size_t f = 0; f < kOrderFields; ++f) {
         std::string value;
         for (const std::size_t c : mapping.columns[f]) {
             if (!value.empty()) value.push_back('+');
             value += IntToStr(static_cast<long long>(c + 1));
         }
-        file.WriteString(section, OrderFieldCaption(static_cast<OrderField>(f)), value);
+        entries.emplace_back(OrderFieldCaption(static_cast<OrderField>(f)), std::move(value));
     }
+    const SaveLock lock(FolderOf(path_), path_);
+    ProfileFile(path_).WriteStrings(SectionOf(header), entries);
 }
 
 std::optional<OrderFormat> FindOrderFormat(const OrderTable& table, const ColumnMappingStore& store)

@@ -13,11 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -52,7 +54,7 @@ protected:
                                 .arg(hoxa::DisplayKey(QStringLiteral("offscreen"), QString::fromLatin1(display), {}));
     }
 
-    QProcess* Start(const char* workDir, const char* display = kDisplay)
+    QProcess* Start(const char* workDir, const char* display = kDisplay, const QStringList& args = {})
     {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -65,7 +67,7 @@ protected:
         p->setProcessEnvironment(env);
         p->setWorkingDirectory(Dir(workDir));
         p->setProcessChannelMode(QProcess::MergedChannels);
-        p->start(kProgram, {});
+        p->start(kProgram, args);
         EXPECT_TRUE(p->waitForStarted(5000));
         procs.push_back(std::move(p));
         return procs.back().get();
@@ -86,9 +88,41 @@ protected:
         return QDir(Dir(workDir)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     }
 
+    void Write(const char* workDir, const char* name, const QByteArray& bytes) const
+    {
+        QFile f(Dir(workDir) + QLatin1Char('/') + QString::fromUtf8(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
     QTemporaryDir root;
     std::vector<std::unique_ptr<QProcess>> procs;
 };
+
+// Sees a file opened by any process.
+class OpenWatch {
+public:
+    explicit OpenWatch(const QString& path) : fd_(::inotify_init1(IN_NONBLOCK))
+    {
+        EXPECT_GE(::inotify_add_watch(fd_, QFile::encodeName(path).constData(), IN_OPEN), 0);
+    }
+    ~OpenWatch() { ::close(fd_); }
+    bool Seen(int ms)
+    {
+        QElapsedTimer t;
+        t.start();
+        char event[4096];
+        for (; t.elapsed() < ms; QTest::qWait(20))
+            if (::read(fd_, event, sizeof event) > 0) return true;
+        return false;
+    }
+
+private:
+    int fd_;
+};
+
+constexpr char kOrders[] = "order-id\trecipient-name\tship-postal-code\tship-state\tship-city\tship-address-1\n"
+                           "1\tA\t100-0001\tTokyo\tChiyoda\t1-1\n";
 
 }  // namespace
 
@@ -120,6 +154,30 @@ TEST_F(Instance, OneCopyPerDisplay)
     EXPECT_EQ(again->exitCode(), 0);
     EXPECT_TRUE(Running(first));
     EXPECT_TRUE(Running(other));
+}
+
+TEST_F(Instance, OrderFileOnTheCommandLineOpensOnceTheWindowIsUp)
+{
+    Write("a", "my0.txt", "\r\n\r\n\r\n\r\n\r\n");  // a start that shows no box
+    Write("a", "orders.txt", kOrders);
+    OpenWatch watch(Dir("a") + QStringLiteral("/orders.txt"));
+    QProcess* first = Start("a", kDisplay, {QStringLiteral("orders.txt")});
+    EXPECT_TRUE(watch.Seen(10000)) << first->readAll().toStdString();
+}
+
+TEST_F(Instance, SecondStartHandsItsOrderFileToTheRunningCopy)
+{
+    QProcess* first = Start("a");
+    ASSERT_TRUE(WaitListening(10000));
+    Write("b", "orders.txt", kOrders);
+    OpenWatch watch(Dir("b") + QStringLiteral("/orders.txt"));
+    // Named relative to the second start's folder, opened by the first copy.
+    QProcess* second = Start("b", kDisplay, {QStringLiteral("orders.txt")});
+    ASSERT_TRUE(second->waitForFinished(8000));
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_TRUE(watch.Seen(10000));
+    EXPECT_EQ(Files("b"), QStringList{QStringLiteral("orders.txt")});
+    EXPECT_TRUE(Running(first));
 }
 
 TEST(InstanceName, DisplayKey)
@@ -193,6 +251,10 @@ TEST_F(Instance, RunningCopyIsAskedForItsWindow)
     qputenv("TMPDIR", QFile::encodeName(Dir("tmp")));
     qputenv("DISPLAY", kDisplay);
     int asked = 0;
+    // (QTRY_COMPARE would not fail a gtest case.)
+    const auto waitFor = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 150 && !done(); ++i) QTest::qWait(20);
+    };
     {
         hoxa::SingleInstance running;
         ASSERT_TRUE(running.Acquire());
@@ -200,10 +262,21 @@ TEST_F(Instance, RunningCopyIsAskedForItsWindow)
         EXPECT_TRUE(QFileInfo::exists(SocketPath()));
         hoxa::SingleInstance later;
         EXPECT_FALSE(later.Acquire());
-        QTRY_COMPARE_WITH_TIMEOUT(asked, 1, 3000);
+        waitFor([&] { return asked == 1; });
+        EXPECT_EQ(asked, 1);
         hoxa::SingleInstance third;
         EXPECT_FALSE(third.Acquire());
-        QTRY_COMPARE_WITH_TIMEOUT(asked, 2, 3000);
+        waitFor([&] { return asked == 2; });
+        EXPECT_EQ(asked, 2);
+        // A file comes with the request, whatever its name holds.
+        QString opened;
+        running.SetOpenHandler([&opened](const QString& file) { opened = file; });
+        const QString file = Dir("b") + QStringLiteral(u"/注文 一覧%20\n.csv");
+        hoxa::SingleInstance withFile;
+        EXPECT_FALSE(withFile.Acquire(file));
+        waitFor([&] { return !opened.isEmpty(); });
+        EXPECT_EQ(opened.toStdString(), file.toStdString());
+        EXPECT_EQ(asked, 3);
     }
     // Once the running copy is gone, a new start runs.
     hoxa::SingleInstance next;

@@ -1,5 +1,6 @@
 // Joining the columns an export splits: postal code, telephone, address lines
 // and goods lines, with the repairs of what a spreadsheet did to them.
+#include "orders/ColumnSamples.h"
 #include "orders/WaybillParts.h"
 
 #include <gtest/gtest.h>
@@ -86,4 +87,25 @@ TEST(WaybillParts, GoodsLinesHoldOneItemEachAndCountWhatRemains)
     }
     EXPECT_EQ(ParseQuantity("３"), 3);
     EXPECT_EQ(ParseQuantity(""), 1);
+}
+
+TEST(WaybillParts, MappingStepSamplesJoinAsTheBatchDoes)
+{
+    // The first row leaves the telephone and building blank: their samples come from the second.
+    const OrderTable t = ParseOrderFile("id,zip1,zip2,pref,city,street,bldg,family,given,t1,t2,t3,qty\r\n"
+                                        "K1,107,0061,東京都,港区,北青山9-8-7,,架空,一郎,,,,２\r\n"
+                                        "K2,150,0041,東京都,渋谷区,神南8-8-8,テスト荘202,見本,花子,3,1111,2222,1\r\n");
+    EXPECT_EQ(ColumnSample(t, 5, 5), "北青");  // never half a character
+    EXPECT_EQ(ColumnSample(t, 6, 40), "テスト荘202");
+    const struct {
+        OrderField field;
+        std::vector<std::size_t> columns;
+        const char* sample;
+    } cases[] = {
+        {OrderField::Zip, {1, 2}, "107-0061"},        {OrderField::Address, {3, 4, 5}, "東京都港区北青山9-8-7"},
+        {OrderField::Building, {6}, "テスト荘202"},   {OrderField::Name, {7, 8}, "架空 一郎"},
+        {OrderField::Tel, {9, 10, 11}, "03-1111-2222"}, {OrderField::Quantity, {12}, "2"},
+        {OrderField::OrderId, {}, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FieldSample(t, c.field, c.columns), c.sample) << c.sample;
 }

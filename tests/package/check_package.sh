@@ -117,7 +117,7 @@ files() {
   diff <(LC_ALL=C sort <<<"$expected") <(LC_ALL=C sort <<<"$got") || return 1
   [ -x "$root/usr/bin/hoxa_Nivora" ] && [ -x "$root/usr/bin/hoxa-nivora" ] || { echo "programs not executable"; return 1; }
   [ "$(readlink "$root/usr/share/man/man1/hoxa-nivora.1.gz")" = hoxa_Nivora.1.gz ] || { echo "hoxa-nivora(1) is not a link to hoxa_Nivora(1)"; return 1; }
-  grep -qx 'Exec=hoxa-nivora' "$root/usr/share/applications/hoxa-nivora.desktop" || { echo "the menu entry does not start the launcher"; return 1; }
+  grep -qx 'Exec=hoxa-nivora %f' "$root/usr/share/applications/hoxa-nivora.desktop" || { echo "the menu entry does not start the launcher"; return 1; }
 }
 
 # Package names of a control field, without versions and alternatives' bars.
