@@ -35,12 +35,14 @@ public:
     PageGeometry Geometry(const std::string& p, const DevMode& m) override { return cups.Geometry(p, m); }
     PrinterStatus Status(const std::string& p) override { return cups.Status(p); }
     void Forget() override { cups.Forget(); }
-    void SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
-                   const DevMode& mode) override
+    int SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
+                  const DevMode& mode) override
     {
         lastPdfBytes = QFileInfo(QString::fromLocal8Bit(pdfPath.c_str())).size();
-        cups.SubmitJob(printer, title, pdfPath, mode);
+        return cups.SubmitJob(printer, title, pdfPath, mode);
     }
+    std::vector<int> PendingJobs(const std::string& p) override { return cups.PendingJobs(p); }
+    JobStatus JobStatusOf(int id) override { return cups.JobStatusOf(id); }
 };
 
 WaybillRecord Sample()

@@ -110,15 +110,12 @@ void DrawCalibrationSheet(QPainter& canvas, const CalibrationSheet& s)
     canvas.restore();
 }
 
-void PrintCalibrationSheet(WaybillRecord rec, std::string_view printer, std::string_view feed,
-                           std::string_view when)
+PageDrawer CalibrationSheetDrawer(std::string_view printer, std::string_view feed, std::string_view when)
 {
-    const JobResolution r = CurrentJobResolution();
-    rec.dpix = IntToStr(r.effective.x);
-    rec.dpiy = IntToStr(r.effective.y);
-    // Everything that can fail before the job: the page, the margins.
-    const CalibrationSheet sheet = ComputeCalibrationSheet(rec, r.device, Printer().Page(), printer, feed, when);
-    RunPrinterJob(kCalibrationJobTitle, [&sheet](QPainter& canvas, Resolution) { DrawCalibrationSheet(canvas, sheet); });
+    return [printer = std::string(printer), feed = std::string(feed), when = std::string(when)](
+               QPainter& canvas, const WaybillRecord& rec, Resolution device) {
+        DrawCalibrationSheet(canvas, ComputeCalibrationSheet(rec, device, Printer().Page(), printer, feed, when));
+    };
 }
 
 }  // namespace hoxa

@@ -170,7 +170,14 @@ void TPrinter::BeginDoc() {
     job_ = std::move(job);
 }
 
-void TPrinter::EndDoc() {
+void TPrinter::NewPage() {
+    if (!job_) throw EPrinter("Printer is not currently printing");
+    job_->painter->save();
+    if (!job_->writer->newPage()) throw EPrinter(PrintDataMessage("PDF のページを作れませんでした"));
+    job_->painter->restore();
+}
+
+int TPrinter::EndDoc() {
     if (!job_) throw EPrinter("Printer is not currently printing");
     std::unique_ptr<Job> job = std::move(job_);
     const bool ended = job->painter->end();
@@ -187,7 +194,7 @@ void TPrinter::EndDoc() {
     file.close();
     if (!written || file.error() != QFileDevice::NoError)
         throw EPrinter(PrintDataMessage(FromQString(QDir::toNativeSeparators(job->path)) + ": " + FromQString(why)));
-    spooler_.SubmitJob(job->device, title_, QFile::encodeName(job->path).toStdString(), job->mode);
+    return spooler_.SubmitJob(job->device, title_, QFile::encodeName(job->path).toStdString(), job->mode);
 }
 
 void TPrinter::Abort() {

@@ -66,6 +66,7 @@ TVpPrinter::TVpPrinter(CachingSpooler& spooler) : spooler_(spooler) {
     try {
         snapshot_ = std::make_unique<TVpAllPrintersInfo>(spooler);
     } catch (const EOSError&) {
+        lastCheckFailed_ = true;
         spooler_.Renew({});
         snapshot_ = std::make_unique<TVpAllPrintersInfo>(std::vector<PrinterEntry>{});
     }
@@ -259,7 +260,9 @@ void TVpPrinter::BeginDoc(const std::string& title) {
     p.BeginDoc();
 }
 
-void TVpPrinter::EndDoc() { Printer().EndDoc(); }
+void TVpPrinter::NewPage() { Printer().NewPage(); }
+
+int TVpPrinter::EndDoc() { return Printer().EndDoc(); }
 
 void TVpPrinter::Abort() { Printer().Abort(); }
 
@@ -329,7 +332,9 @@ int TVpPrinter::GetMaxCopies() {
 }
 
 bool TVpPrinter::CheckForChanges() {
-    // A job being drawn keeps its printer; look again at the next check.
+    // A print being asked about or drawn keeps its printer; look again at the
+    // next check.
+    if (Held()) return false;
     if (TPrinter* p = PrinterIfCreated(); p && p->Printing()) return false;
 
     std::unique_ptr<TVpAllPrintersInfo> fresh;
