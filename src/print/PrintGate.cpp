@@ -16,7 +16,6 @@ namespace hoxa {
 
 namespace {
 
-constexpr char kMarkedQuestion[] = "確認が必要な欄があります。このまま印刷しますか?";
 constexpr char kNoRecordQuestion[] = "記録を残さずに印刷しますか?";
 // How often the printer may change under the questions before the gate gives up.
 constexpr int kTargetRounds = 3;
@@ -106,6 +105,12 @@ std::vector<std::string> OffAreaItems(const std::vector<PrintPage>& pages)
         }
     }
     return names;
+}
+
+std::string MarkedQuestion(std::size_t pages, std::size_t marked)
+{
+    if (pages == 1) return "確認が必要な欄があります。このまま印刷しますか?";
+    return "確認が必要な欄が残っている送り状があります (" + std::to_string(marked) + " 件)。このまま印刷しますか?";
 }
 
 std::string OffAreaQuestion(const std::vector<std::string>& names)
@@ -227,9 +232,11 @@ GateResult PrintGate::Run(const PrintRequest& request, PrintAsker& questions)
 
     // 2, 3
     if (waybill) {
-        const bool marked = std::any_of(request.pages.begin(), request.pages.end(),
-                                        [](const PrintPage& p) { return p.marks.AnyMarked(); });
-        if (marked && !asker.Ask(kMarkedQuestion, DefaultAnswer::No)) return stop(GateStop::Marks);
+        const auto marked = std::count_if(request.pages.begin(), request.pages.end(),
+                                          [](const PrintPage& p) { return p.Marked(); });
+        if (marked > 0 && !asker.Ask(MarkedQuestion(request.pages.size(), static_cast<std::size_t>(marked)),
+                                     DefaultAnswer::No))
+            return stop(GateStop::Marks);
         if (!target.empty()) {
             const std::vector<std::string> off = OffAreaItems(request.pages);
             if (!off.empty() && !asker.Ask(OffAreaQuestion(off), DefaultAnswer::No)) return stop(GateStop::OffArea);

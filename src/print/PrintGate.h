@@ -10,8 +10,8 @@
 //   1. fixes the target: the host refreshes the printers, then the current
 //      printer's name is taken and the printer held (the change check moves
 //      nothing until the gate is done);
-//   2. the marks: any page whose destination fields the check after a transfer
-//      still marks ("確認が必要な欄があります。…");
+//   2. the marks: any page still marked ("確認が必要な欄があります。…", for several
+//      pages "確認が必要な欄が残っている送り状があります (N 件)。…");
 //   3. items off the printable area, named by the window's captions
 //      ("印刷できる範囲の外に出る項目があります (おところ①、…)。このまま印刷しますか?");
 //   4. the printer: a server that does not answer, a queue it does not know or
@@ -67,8 +67,11 @@ enum class PrintOrigin { F11, Preview, TestSheet, Batch, Reprint };
 struct PrintPage {
     WaybillRecord record;   // margins in it; its resolution texts are set when it is sent
     CheckResult marks;      // the check marks still standing, per destination field
+    std::vector<std::string> otherMarks;  // other reasons to look at it (a batch row's own, its goods')
     OrderRef order;         // the order it came from; empty for a waybill typed by hand
     std::optional<std::int64_t> reprintOf;  // the journal entry this page prints again
+
+    bool Marked() const { return marks.AnyMarked() || !otherMarks.empty(); }
 };
 
 struct PrintRequest {

@@ -168,9 +168,9 @@ std::string JobTroubleMessage(std::string_view printer, int job, const JobStatus
 {
     std::string what;
     switch (status.state) {
-    case JobState::Stopped: what = "は印刷サーバーで止まっています。まだ印刷されていません。"; break;
-    case JobState::Aborted: what = "は印刷サーバーで中止されました。印刷されていません。"; break;
-    case JobState::Canceled: what = "は取り消されました。印刷されていません。"; break;
+    case JobState::Stopped: what = " は印刷サーバーで止まっています。まだ印刷されていません。"; break;
+    case JobState::Aborted: what = " は印刷サーバーで中止されました。印刷されていません。"; break;
+    case JobState::Canceled: what = " は取り消されました。印刷されていません。"; break;
     default: return {};
     }
     return WithReason(JobName(printer, job) + what, status.reason) +

@@ -28,6 +28,7 @@ public:
         PageGeometry page{595, 842, 18, 18, 559, 806};
         bool stopped = false;
         bool accepting = true;
+        std::vector<std::string> reasons;
     };
     struct Job {
         std::string printer, title;
@@ -103,6 +104,7 @@ public:
         if (s.known) {
             s.stopped = printers[p].stopped;
             s.accepting = printers[p].accepting;
+            s.reasons = printers[p].reasons;
         }
         return s;
     }
