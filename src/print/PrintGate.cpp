@@ -384,10 +384,12 @@ void PrintGate::Follow(const SentJob& job)
                 break;
             default:
                 if (++tick < ticks) return;
-                // Why it waits: the job's words, else the printer's now.
+                // Why it waits: the job's words, else the printer's now.  A job
+                // being printed with nothing said against it is no news.
                 const std::string why =
                     status.reason.empty() ? PrinterSpooler().Status(brief.printer).reason : status.reason;
-                if (status.state != JobState::Unknown)
+                const bool printing = status.state == JobState::Processing && why.empty();
+                if (status.state != JobState::Unknown && !printing)
                     news.emplace(PrintGateHost::News::Waiting, WaitingGuidance(brief.printer, brief.id, why));
                 break;
             }
