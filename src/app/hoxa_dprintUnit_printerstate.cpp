@@ -53,7 +53,8 @@ void TForm_Main::ShowRegisteredPrinterState()
 {
     auto& u = *ui_;
     const bool away = ServerAway();
-    if (RegisteredPrinterMissing()) {
+    const bool missing = RegisteredPrinterMissing();
+    if (missing) {
         // The box names the registered printer, marked; the paper and bin
         // boxes show the printer a print would use instead (the question at
         // F11 names it).
@@ -61,7 +62,7 @@ void TForm_Main::ShowRegisteredPrinterState()
         if (u.ComboBox1->findText(marked) < 0) u.ComboBox1->addItem(marked);
         u.ComboBox1->setCurrentIndex(u.ComboBox1->findText(marked));
     }
-    if (away || RegisteredPrinterMissing()) {
+    if (away || missing) {
         printerGuidance_ = away ? ServerAwayGuidance(VpPrinter().ServerName()) : MissingPrinterGuidance(registeredPrinter_);
         SetGuidance(printerGuidance_);
     } else if (!printerGuidance_.empty()) {
