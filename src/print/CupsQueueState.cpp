@@ -72,10 +72,8 @@ PrinterStatus CupsSpooler::Status(const std::string& printer)
         status.known = false;
         status.reason = Text(response, "status-message");
     } else if (code < IPP_STATUS_REDIRECTION_OTHER_SITE) {  // a successful answer
-        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM)) {
+        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM))
             status.stopped = ippGetInteger(a, 0) == IPP_PSTATE_STOPPED;
-            status.busy = ippGetInteger(a, 0) == IPP_PSTATE_PROCESSING;
-        }
         if (ipp_attribute_t* a = ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN))
             status.accepting = ippGetBoolean(a, 0) != 0;
         status.reason = Text(response, "printer-state-message");

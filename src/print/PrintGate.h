@@ -34,10 +34,17 @@
 // Errors (no printer, a margin that is no integer, a refused job) pass to the
 // caller, after PrintRecorder::Abandon when Prepare had succeeded.
 //
-// A batch: one PrintRequest with origin Batch, a page per waybill (its marks,
-// its OrderRef), finalQuestion "N 件の送り状を印刷しますか?", an asker whose Progress
-// shows the pages built.  A reprint: origin Reprint, each page's reprintOf the
-// journal entry it prints again.  A journal: SetRecorder with its PrintRecorder.
+// The main window owns the program's gate (TForm_Main::Gate(); its
+// WaybillRequest(origin) is the waybill on the screen with its marks and the
+// feed's registered printer).  A batch: PrintRequest::For(PrintOrigin::Batch,
+// a page per waybill with its marks (otherMarks for the row's and the goods'
+// reasons) and OrderRef, the registered printer), finalQuestion
+// "N 件の送り状を印刷しますか?", an asker whose Progress shows the pages built and
+// may cancel.  A reprint: origin Reprint, each page's reprintOf the journal
+// entry it prints again.  A journal: SetRecorder with its PrintRecorder; its
+// Record gets the job's number, printer and the pages as printed.  The
+// GateResult says where a print stopped (the window focuses the first marked
+// field after GateStop::Marks).
 #pragma once
 
 #include "base/MsgBox.h"

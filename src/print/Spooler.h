@@ -119,7 +119,6 @@ struct PrinterStatus {
     bool known = true;       // the spooler knows the printer
     bool accepting = true;   // the printer takes new jobs
     bool stopped = false;    // it takes jobs but holds them until it is started again
-    bool busy = false;       // it is working on a job now
     std::string reason;      // the spooler's own words (CP932); empty when it gave none
     // Why the printer is in this state, as the spooler's keywords
     // ("offline-report", "connecting-to-device", "media-empty-error"); "none"

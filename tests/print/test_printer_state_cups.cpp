@@ -67,8 +67,7 @@ protected:
         watcher.reset();
         apptest::MainWindowTest::TearDown();
         DestroyVpPrinter();
-        Shell(std::string("lpadmin -x ") + kQueue);
-        Shell("lpadmin -x hoxa_off; lpadmin -x hoxa_nofolder");
+        for (const char* queue : {kQueue, "hoxa_off", "hoxa_nofolder"}) Shell(std::string("lpadmin -x ") + queue);
         Shell("cupsenable " + dot);
     }
 
