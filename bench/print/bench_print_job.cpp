@@ -1,7 +1,9 @@
 // From the confirmed "Yes" to the job handed to CUPS: effective resolution,
-// BeginDoc, the waybill drawn on the canvas, EndDoc rendering the PDF and
-// submitting it.  Needs a print server with the queue named in HOXA_CUPS_DOT
-// (tests/print/with_cupsd.sh provides one).  Reports the submitted PDF's size.
+// BeginDoc, the waybills drawn on the canvas (1 page, and 200 as a batch
+// prints them, one job), EndDoc rendering the PDF and submitting it.  Needs a
+// print server with the queue named in HOXA_CUPS_DOT (tests/print/with_cupsd.sh
+// provides one; `cupsdisable hoxa_dot` first keeps its filters from printing
+// the 200-page jobs meanwhile).  Reports the submitted PDF's size.
 #include "print/CupsSpooler.h"
 #include "print/Vp_d97Y_DotUnit.h"
 #include "print/VpPrinters.h"
@@ -35,12 +37,14 @@ public:
     PageGeometry Geometry(const std::string& p, const DevMode& m) override { return cups.Geometry(p, m); }
     PrinterStatus Status(const std::string& p) override { return cups.Status(p); }
     void Forget() override { cups.Forget(); }
-    void SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
-                   const DevMode& mode) override
+    int SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
+                  const DevMode& mode) override
     {
         lastPdfBytes = QFileInfo(QString::fromLocal8Bit(pdfPath.c_str())).size();
-        cups.SubmitJob(printer, title, pdfPath, mode);
+        return cups.SubmitJob(printer, title, pdfPath, mode);
     }
+    std::vector<int> PendingJobs(const std::string& p) override { return cups.PendingJobs(p); }
+    JobStatus JobStatusOf(int id) override { return cups.JobStatusOf(id); }
 };
 
 WaybillRecord Sample()
@@ -71,12 +75,12 @@ void BM_PrintJob(benchmark::State& state)
     }
     VpPrinter().SetIndex(index);
     for (auto _ : state) {
-        WaybillRecord rec = Sample();
-        PrintWaybillJob(rec, [](const std::string&, const std::string&) {});
+        std::vector<WaybillRecord> recs(static_cast<std::size_t>(state.range(0)), Sample());
+        PrintRecordsJob(recs, kWaybillJobTitle, {}, {});
     }
     state.counters["pdf_bytes"] = static_cast<double>(spooler->lastPdfBytes);
     DestroyVpPrinter();
 }
-BENCHMARK(BM_PrintJob)->Unit(benchmark::kMillisecond)->Iterations(4)->Repetitions(7);
+BENCHMARK(BM_PrintJob)->Arg(1)->Arg(200)->Unit(benchmark::kMillisecond)->Iterations(4)->Repetitions(7);
 
 }  // namespace

@@ -56,6 +56,8 @@ struct BatchContext {
     int senderSlot = 0;          // the slot chosen at first (the main window's tab)
     ZipAddressLookup zipLookup;  // postal code against address, for the check
     BatchPrintHook print;        // empty: the window cannot print
+    // Where a print would go now and why (the preview's printer line).
+    std::function<std::string()> printTarget;
 };
 
 class TForm_Batch : public QDialog {
@@ -117,7 +119,7 @@ private:
     WaybillRecord BaseRecord() const;
     BatchWaybill WaybillOf(std::size_t row, const WaybillRecord& base) const;
     // Hands the waybills to the main window's print; the accepted ones show 印刷済.
-    void PrintWaybills(const std::vector<BatchWaybill>& waybills);
+    bool PrintWaybills(const std::vector<BatchWaybill>& waybills, QWidget* asking = nullptr);
 
     BatchContext context_;
     QString pendingFile_;

@@ -201,11 +201,15 @@ void TForm_Batch::SpeedButton_F10Click()
     if (!row) return;
     const WaybillPage page = PreviewOfPrint(RecordOf(*row));
     const PreviewSize stored = LoadPreviewSize(context_.workDir);
+    // Its 印刷 prints this row through the same print as 印刷 (which asks the
+    // questions), and is refused while there is none.
+    std::string marks;
+    for (const std::string& r : model_->Batch().Row(*row).AllReasons()) marks += (marks.empty() ? "確認が必要: " : "、") + r;
+    const PreviewNotes notes{context_.printTarget ? context_.printTarget() : std::string(), marks};
     TForm_WaybillPreview preview(
-        this, page, [this, r = *row] { PrintWaybills({WaybillOf(r, BaseRecord())}); },
+        this, page, notes,
+        [this, r = *row](QWidget* dialog) { return PrintWaybills({WaybillOf(r, BaseRecord())}, dialog); },
         QSize(stored.width, stored.height));
-    // Its 印刷 prints this row through the same print as 印刷; without one
-    // (until the print gate supplies it) there is nothing to press.
     if (auto* print = preview.findChild<QPushButton*>(QStringLiteral("BitBtn_Print"))) print->setEnabled(bool(context_.print));
     preview.exec();
     SavePreviewSize(context_.workDir, {preview.width(), preview.height()});
@@ -218,13 +222,14 @@ void TForm_Batch::BitBtn_PrintClick()
     PrintWaybills(CheckedWaybills());
 }
 
-void TForm_Batch::PrintWaybills(const std::vector<BatchWaybill>& waybills)
+bool TForm_Batch::PrintWaybills(const std::vector<BatchWaybill>& waybills, QWidget* asking)
 {
-    if (!context_.print || waybills.empty()) return;
-    if (!context_.print(this, waybills)) return;
+    if (!context_.print || waybills.empty()) return false;
+    if (!context_.print(asking ? asking : this, waybills)) return false;
     std::vector<std::size_t> rows;
     for (const BatchWaybill& w : waybills) rows.push_back(w.row);
     model_->SetPrinted(rows, true);
+    return true;
 }
 
 }  // namespace hoxa

@@ -161,8 +161,9 @@ void TForm_Main::showEvent(QShowEvent* e)
     }
     Guarded(this, [this] { FormShow(); });
     // Entering the first field has just replaced the guidance: a missing
-    // registered printer is worth more than that field's hint.
-    if (!printerGuidance_.empty()) SetGuidance(printerGuidance_);
+    // registered printer or an absent print server is worth more than that
+    // field's hint.
+    Guarded(this, [this] { ShowRegisteredPrinterState(); });
 }
 
 void TForm_Main::closeEvent(QCloseEvent* e)

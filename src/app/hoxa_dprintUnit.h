@@ -7,7 +7,7 @@
 //   hoxa_dprintUnit_sender.cpp    the ten sender slots
 //   hoxa_dprintUnit_transfer.cpp  the address text transfer
 //   hoxa_dprintUnit_printer.cpp   the printer group and the margin dialog's view of it
-//   hoxa_dprintUnit_print.cpp     the print command and the print preview
+//   hoxa_dprintUnit_print.cpp     the print command, the print preview, the print gate's window side
 //   hoxa_dprintUnit_postal.cpp    the postal-code fill
 //   hoxa_dprintUnit_check.cpp     the check after a transfer
 //   hoxa_dprintUnit_batch.cpp     the batch window's opening: F9, dropped files, the command line
@@ -15,6 +15,7 @@
 
 #include "app/BatchUnit.h"
 #include "print/FeedPaper.h"
+#include "print/PrintGate.h"
 #include "print/SLIP97YPrnUnit.h"
 #include "print/WaybillLayout.h"
 #include "transfer/TransferCheck.h"
@@ -26,6 +27,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace Ui {
@@ -40,7 +42,7 @@ namespace hoxa {
 class TCpEdit;
 class PrinterWatcher;
 
-class TForm_Main : public QWidget, private MarginDialogHost {
+class TForm_Main : public QWidget, private MarginDialogHost, private PrintGateHost {
     Q_OBJECT
 public:
     explicit TForm_Main(QWidget* parent = nullptr);
@@ -76,9 +78,12 @@ public:
     void SpeedButton_F2Click();
     void SpeedButton_F10Click();  // the print preview
     void SpeedButton_F11Click();
-    // Prints the waybill on the screen now, without asking: what F11 does after
-    // its questions, and the preview's "印刷".
-    void PrintWaybillNow();
+
+    // The gate every print of this window passes (the batch and the reprint
+    // too), and a request for the waybill on the screen: its record, its marks,
+    // the feed's registered printer.
+    PrintGate& Gate() { return gate_; }
+    PrintRequest WaybillRequest(PrintOrigin origin) const;
 
     // Key handling of the fields.  A key-down handler looks at the key code and
     // answers true when it took the key; a key-press handler looks at the typed
@@ -128,10 +133,11 @@ public:
     void PasteAndTransfer();
 
     // Check after a transfer (hoxa_dprintUnit_check.cpp): doubtful destination
-    // fields are marked until edited, cleared or transferred again; F11 asks first.
+    // fields are marked until edited, cleared or transferred again; a print asks
+    // first, and No focuses the first marked field with its reason.
     void MarkDoubtfulFields(const Lines& pasted);
     void ClearCheckMarks();
-    bool ConfirmMarkedFields();
+    void FocusFirstMarkedField();
     const CheckResult& CheckMarks() const { return checkMarks_; }
 
     // Printer group.
@@ -152,13 +158,15 @@ public:
 
     // Printer state.
     // Whether the printer the current feed's registration names (its PrnName,
-    // read with the feed's section) is not among the visible printers now.
+    // read with the feed's section) is not among the visible printers now, or
+    // the print server does not answer.
     bool RegisteredPrinterMissing();
     // The change check saw another printer list: the feed's printer is looked
     // up again by its registered name, and the printer, paper and bin boxes
     // show what a print would now use.
     void VpPrinterChange();
-    // Runs VpPrinterChange whenever `watcher` sees a change.
+    // Runs VpPrinterChange whenever `watcher` sees a change, and shows a print
+    // server that stopped answering.
     void WatchPrinters(PrinterWatcher& watcher);
 
     // The batch window (hoxa_dprintUnit_batch.cpp).
@@ -173,13 +181,6 @@ public:
     // The print that the batch window's 印刷 hands its checked rows to; while
     // there is none, 印刷 there is disabled.
     void SetBatchPrint(BatchPrintHook print) { batchPrint_ = std::move(print); }
-
-    // Printing.
-    // Before a print sends anything: asks, No by default, when the registered
-    // printer is missing (the print would go to another) or the printer is
-    // stopped; raises the printer's trouble when it cannot take a job.  false
-    // (focus in Edit_G1) when the answer was No.
-    bool ConfirmPrintTarget();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -207,6 +208,12 @@ private:
     std::string TopMargin() const override;
     std::string LeftMargin() const override;
     void SetMargins(const std::string& top, const std::string& left) override;
+    void PrintTestSheet(const WaybillRecord& rec, QWidget* dialog) override;
+
+    // PrintGateHost
+    void RefreshPrinters() override;
+    void ResolutionUsed(const std::string& dpix, const std::string& dpiy) override;
+    void JobNews(const SentJob& job, News news, const std::string& text) override;
 
     // The fill colour of an entry field or list.
     static void SetFill(QWidget* w, const QColor& colour);
@@ -227,8 +234,12 @@ private:
     void ShowCheckMark(DestField field);
     void SetupBatch();
 
-    // The printer box and the guidance for a registered printer that is missing.
+    // The printer box and the guidance for a registered printer that is
+    // missing or a print server that does not answer.
     void ShowRegisteredPrinterState();
+    // A print of the waybill on the screen through the gate, its questions
+    // over `dialog` (or this window); true when it was sent.
+    bool PrintThroughGate(PrintOrigin origin, QWidget* dialog);
 
     ::Ui::TForm_Main* ui_;
     std::string registeredPrinter_;  // PrnName of the current feed, trimmed; empty: none
@@ -246,6 +257,8 @@ private:
     ZipAddressLookup zipLookup_;
     QPointer<TForm_Batch> batch_;
     BatchPrintHook batchPrint_;
+    PrintGate gate_{*this};
+    std::pair<int, std::string> jobGuidance_;  // the last job sent and what the panel says of it
 };
 
 // The program's window icon.

@@ -89,6 +89,7 @@ void TForm_Main::OpenBatch(const QString& file)
     context.senderSlot = ui_->PageControl_My->currentIndex();
     context.zipLookup = zipLookup_;
     context.print = batchPrint_;
+    context.printTarget = [this] { return DescribePrintTarget(ReadPrinterSituation(registeredPrinter_)); };
     const PreviewSize stored = LoadBatchSize(WorkingDir());
     TForm_Batch batch(this, std::move(context), file, QSize(stored.width, stored.height));
     batch_ = &batch;

@@ -2,14 +2,14 @@
 // gets a light warning fill and a tooltip with its reasons (also its accessible
 // description, which screen readers read); the guidance panel shows the first
 // reason.  A mark goes when the user edits its field, when the destination is
-// cleared, or with the next transfer.  F11 asks before printing while marks remain.
+// cleared, or with the next transfer.  The print gate asks before printing while
+// marks remain.
 #include "app/hoxa_dprintUnit.h"
 
 #include "ui_hoxa_dprintUnit.h"
 
 #include "app/CpEdit.h"
 #include "base/Codec.h"
-#include "base/MsgBox.h"
 #include "transfer/PostalCodes.h"
 
 #include <QApplication>
@@ -18,7 +18,6 @@ namespace hoxa {
 
 namespace {
 
-constexpr char kMarkedQuestion[] = "確認が必要な欄があります。このまま印刷しますか?";
 
 // The reasons of one field as one text, one reason a line.
 std::string JoinReasons(const std::vector<std::string>& reasons)
@@ -85,11 +84,9 @@ void TForm_Main::ClearCheckMarks()
     for (std::size_t f = 0; f < kDestFields; ++f) ShowCheckMark(static_cast<DestField>(f));
 }
 
-bool TForm_Main::ConfirmMarkedFields()
+void TForm_Main::FocusFirstMarkedField()
 {
-    if (!checkMarks_.AnyMarked()) return true;
-    if (AskYesNo(this, kMarkedQuestion, DefaultAnswer::No)) return true;
-    // No: the first marked field, in the order of the window, with its reason.
+    // The first marked field, in the order of the window, with its reason.
     const auto edits = DestinationEdits(*ui_);
     for (std::size_t f = 0; f < kDestFields; ++f) {
         const auto& reasons = checkMarks_.reasons[f];
@@ -98,7 +95,6 @@ bool TForm_Main::ConfirmMarkedFields()
         SetGuidance(reasons.front());
         break;
     }
-    return false;
 }
 
 }  // namespace hoxa

@@ -1,5 +1,7 @@
-// The print command of the main window: the waybill record from the controls,
-// the question, the job; and the print preview.
+// The print command of the main window, the print preview and the test sheet:
+// the waybill record from the controls, and the window's side of the print
+// gate (questions as message boxes, the printer looked at again, the job's
+// news in the guidance panel).
 #include "app/hoxa_dprintUnit.h"
 
 #include "ui_hoxa_dprintUnit.h"
@@ -7,11 +9,27 @@
 #include "app/CpEdit.h"
 #include "app/Settings.h"
 #include "base/Codec.h"
+#include "print/CalibrationSheet.h"
 #include "print/WaybillPage.h"
 #include "print/WaybillPreviewUnit.h"
-#include "print/WaybillPrintCommand.h"
+
+#include <QDateTime>
 
 namespace hoxa {
+
+namespace {
+
+// The gate's questions as message boxes over a window.
+class BoxAsker : public PrintAsker {
+public:
+    explicit BoxAsker(QWidget* parent) : parent_(parent) {}
+    bool Ask(std::string_view question, DefaultAnswer def) override { return AskYesNo(parent_, question, def); }
+
+private:
+    QWidget* parent_;
+};
+
+}  // namespace
 
 WaybillRecord TForm_Main::CurrentWaybill() const
 {
@@ -44,42 +62,81 @@ WaybillRecord TForm_Main::CurrentWaybill() const
     return r;
 }
 
-// F11 / "印刷": while fields marked by the check after a transfer remain, asks
-// first whether to print anyway (No focuses the first of them); a missing
-// registered printer or a stopped one is asked about next.  Then asks
-// "印刷しますか?"; No puts the focus into Edit_G1, Yes prints.  Errors reach the
-// error box through the caller's guard.
-void TForm_Main::SpeedButton_F11Click()
+PrintRequest TForm_Main::WaybillRequest(PrintOrigin origin) const
 {
-    if (!ConfirmMarkedFields()) return;
-    if (!ConfirmPrintTarget()) return;
-    if (!RunPrintCommand(this, [this] { PrintWaybillNow(); })) ui_->Edit_G1->setFocus(Qt::OtherFocusReason);
+    PrintPage page;
+    page.record = CurrentWaybill();
+    page.marks = checkMarks_;
+    return PrintRequest::For(origin, {page}, registeredPrinter_);
 }
 
-// The waybill as one page on the current printer; the effective resolution goes
-// into Label_dpix / Label_dpiy.
-void TForm_Main::PrintWaybillNow()
+bool TForm_Main::PrintThroughGate(PrintOrigin origin, QWidget* dialog)
 {
-    WaybillRecord rec = CurrentWaybill();
-    PrintWaybillJob(rec, [this](const std::string& x, const std::string& y) {
-        ui_->Label_dpix->setText(ToQString(x));
-        ui_->Label_dpiy->setText(ToQString(y));
-    });
+    BoxAsker asker(dialog ? dialog : this);
+    const GateResult r = gate_.Run(WaybillRequest(origin), asker);
+    if (r.stop == GateStop::Marks && !dialog) FocusFirstMarkedField();
+    else if (!r.Sent() && r.stop != GateStop::Busy && !dialog) ui_->Edit_G1->setFocus(Qt::OtherFocusReason);
+    return r.Sent();
 }
 
-// F10 / "プレビュー": the page the print would draw now.  What would stop the print
-// before it draws (no printer, a printer gone, a margin that is no integer) is
-// raised here, and a missing registered printer or a stopped one asked about,
-// before the window opens, so that its 印刷 prints without asking again.  The
-// window's size is kept for next time.
+// F11 / "印刷": the gate's questions, then one page on the current printer.  No
+// to the marks question focuses the first marked field, No to any other
+// Edit_G1.  Errors reach the error box through the caller's guard.
+void TForm_Main::SpeedButton_F11Click() { PrintThroughGate(PrintOrigin::F11, nullptr); }
+
+// F10 / "プレビュー": the page the print would draw now, with the printer it would
+// go to and the marks still standing; whatever the printer's state, it opens
+// (only what keeps the page from being drawn, no printer at all or a margin
+// that is no integer, is an error).  Its 印刷 asks the gate's questions but
+// 「印刷しますか?」.  The window's size is kept for next time.
 void TForm_Main::SpeedButton_F10Click()
 {
-    if (!ConfirmPrintTarget()) return;
+    RefreshPrinters();
+    const PrinterSituation situation = ReadPrinterSituation(registeredPrinter_);
     const WaybillPage page = PreviewOfPrint(CurrentWaybill());
+    const PreviewNotes notes{DescribePrintTarget(situation), MarksLine(checkMarks_)};
     const PreviewSize stored = LoadPreviewSize(WorkingDir());
-    TForm_WaybillPreview preview(this, page, [this] { PrintWaybillNow(); }, QSize(stored.width, stored.height));
+    TForm_WaybillPreview preview(
+        this, page, notes, [this](QWidget* dialog) { return PrintThroughGate(PrintOrigin::Preview, dialog); },
+        QSize(stored.width, stored.height));
     preview.exec();
     SavePreviewSize(WorkingDir(), {preview.width(), preview.height()});
+}
+
+void TForm_Main::PrintTestSheet(const WaybillRecord& rec, QWidget* dialog)
+{
+    // On the continuous feed the sheet takes several forms in a row, so that a
+    // page that is not exactly one form long shows as creep.
+    PrintPage page;
+    page.record = rec;
+    const std::vector<PrintPage> pages(static_cast<std::size_t>(CalibrationForms(FeedName())), page);
+    PrintRequest request = PrintRequest::For(PrintOrigin::TestSheet, pages, registeredPrinter_);
+    request.title = kCalibrationJobTitle;
+    const std::string when = FromQString(QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd HH:mm")));
+    request.draw = CalibrationSheetDrawer(PrinterName(), FeedName(), when);
+    BoxAsker asker(dialog);
+    gate_.Run(request, asker);
+}
+
+// ------------------------------------------------------ the gate's window side
+
+void TForm_Main::ResolutionUsed(const std::string& dpix, const std::string& dpiy)
+{
+    ui_->Label_dpix->setText(ToQString(dpix));
+    ui_->Label_dpiy->setText(ToQString(dpiy));
+}
+
+// "「waybill24」に送りました (ジョブ 12)" until the next entering; what became of
+// the job replaces it while it still stands there.  A job that failed is an
+// error box.
+void TForm_Main::JobNews(const SentJob& job, News news, const std::string& text)
+{
+    if (news == News::Failed) {
+        ShowAppError(this, text);
+    } else if (news == News::Sent || (job.id == jobGuidance_.first && Guidance() == jobGuidance_.second)) {
+        jobGuidance_ = {job.id, text};
+        SetGuidance(text);
+    }
 }
 
 }  // namespace hoxa

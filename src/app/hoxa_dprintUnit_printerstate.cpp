@@ -1,7 +1,7 @@
-// The printer group when the registered printer is not there: the printer box
-// names it as missing, the guidance panel says what to do, the change check
-// brings it back without a new registration, and F11 asks before a print goes
-// to another printer or into a stopped queue.
+// The printer group when the registered printer is not there or the print
+// server does not answer: the printer box names it as missing, the guidance
+// panel says what to do, the change check brings it back without a new
+// registration.  The print gate asks before a print goes to another printer.
 #include "app/hoxa_dprintUnit.h"
 
 #include "ui_hoxa_dprintUnit.h"
@@ -22,11 +22,25 @@
 
 namespace hoxa {
 
+namespace {
+
+bool ServerAway()
+{
+    try {
+        return VpPrinter().ServerAway();
+    } catch (const EVpPrinter&) {
+        return false;  // no printer layer
+    }
+}
+
+}  // namespace
+
 bool TForm_Main::RegisteredPrinterMissing()
 {
     if (registeredPrinter_.empty()) return false;
     std::vector<std::string> names;
     try {
+        if (VpPrinter().ServerAway()) return true;
         names = VpPrinter().GetPrinterNames();
     } catch (const EVpPrinter&) {
         return true;  // no printer at all
@@ -38,13 +52,18 @@ bool TForm_Main::RegisteredPrinterMissing()
 void TForm_Main::ShowRegisteredPrinterState()
 {
     auto& u = *ui_;
-    if (RegisteredPrinterMissing()) {
+    const bool away = ServerAway();
+    const bool missing = RegisteredPrinterMissing();
+    if (missing) {
         // The box names the registered printer, marked; the paper and bin
         // boxes show the printer a print would use instead (the question at
         // F11 names it).
-        u.ComboBox1->addItem(ToQString(MissingPrinterBoxText(registeredPrinter_)));
-        u.ComboBox1->setCurrentIndex(u.ComboBox1->count() - 1);
-        printerGuidance_ = MissingPrinterGuidance(registeredPrinter_);
+        const QString marked = ToQString(MissingPrinterBoxText(registeredPrinter_));
+        if (u.ComboBox1->findText(marked) < 0) u.ComboBox1->addItem(marked);
+        u.ComboBox1->setCurrentIndex(u.ComboBox1->findText(marked));
+    }
+    if (away || missing) {
+        printerGuidance_ = away ? ServerAwayGuidance(VpPrinter().ServerName()) : MissingPrinterGuidance(registeredPrinter_);
         SetGuidance(printerGuidance_);
     } else if (!printerGuidance_.empty()) {
         if (Guidance() == printerGuidance_) SetGuidance("");
@@ -72,42 +91,21 @@ void TForm_Main::WatchPrinters(PrinterWatcher& watcher)
 {
     connect(&watcher, &PrinterWatcher::PrintersChanged, this,
             [this] { Guarded(this, [this] { VpPrinterChange(); }); });
+    connect(&watcher, &PrinterWatcher::CheckFailed, this,
+            [this] { Guarded(this, [this] { ShowRegisteredPrinterState(); }); });
 }
 
-bool TForm_Main::ConfirmPrintTarget()
+void TForm_Main::RefreshPrinters()
 {
-    TVpPrinter* layer = nullptr;
-    try {
-        layer = &VpPrinter();
-    } catch (const EVpPrinter&) {
-        return true;  // no printer layer: the print reports it
-    }
-    TVpPrinter& vp = *layer;
     // A printer removed or added since the last check counts already.  A
-    // server that does not answer is reported below.
+    // server that does not answer is shown, and reported by the print.
     try {
-        if (vp.CheckForChanges()) VpPrinterChange();
+        if (VpPrinter().CheckForChanges()) VpPrinterChange();
     } catch (const EOSError&) {
+        ShowRegisteredPrinterState();
+    } catch (const EVpPrinter&) {
+        // No printer layer: the print reports it.
     }
-    std::string target;
-    try {
-        const std::vector<std::string> names = vp.GetPrinterNames();
-        const int i = vp.GetIndex();
-        if (i >= 0 && static_cast<std::size_t>(i) < names.size()) target = names[static_cast<std::size_t>(i)];
-    } catch (const EVpPrinterNoPrinter&) {
-        return true;  // the print reports that there is no printer
-    }
-    const auto no = [this] {
-        ui_->Edit_G1->setFocus(Qt::OtherFocusReason);
-        return false;
-    };
-    if (RegisteredPrinterMissing() &&
-        !AskYesNo(this, MissingPrinterQuestion(registeredPrinter_, target), DefaultAnswer::No))
-        return no();
-    const PrinterStatus status = vp.GetStatus();
-    if (const std::string trouble = PrinterTroubleMessage(target, status); !trouble.empty()) throw EPrinter(trouble);
-    if (status.stopped && !AskYesNo(this, StoppedPrinterQuestion(target), DefaultAnswer::No)) return no();
-    return true;
 }
 
 }  // namespace hoxa

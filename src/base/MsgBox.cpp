@@ -71,6 +71,8 @@ std::string AppErrorText(std::string_view message)
     // Code of the last character: a double-byte character always lies above '.'.
     std::size_t last = 0;
     for (std::size_t i = 0; i < text.size(); i += CharLenAt(text, i)) last = i;
+    // Our own sentences end with the Japanese full stop and get no other.
+    if (std::string_view(text).substr(last) == "。") return text;
     const unsigned char b = static_cast<unsigned char>(text[last]);
     // Our own messages end with their own full stop already.
     if (b > '.' && text.compare(last, std::string::npos, "。") != 0) text.push_back('.');

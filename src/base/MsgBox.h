@@ -34,7 +34,8 @@ bool AskYesNo(QWidget* parent, std::string_view text, DefaultAnswer def = Defaul
 void ShowNotice(QWidget* parent, std::string_view text);
 
 // The application error box: error icon, OK, the message with a full stop
-// appended when its last character has a code above that of the full stop.
+// appended when its last character has a code above that of the full stop,
+// except after "。", which ends the program's own Japanese messages.
 void ShowAppError(QWidget* parent, std::string_view message);
 std::string AppErrorText(std::string_view message);
 

@@ -3,8 +3,8 @@
 // device mode, page geometry) are read from the spooler once and kept until the
 // printer layer takes a new snapshot.  A print server is asked over the network
 // for each of these, so start-up and every printer change read them only once.
-// The default printer, details, ports and state are always asked anew (they are
-// cheap, or must be current).
+// The default printer, details, ports, the state of printers and jobs are always
+// asked anew (they are cheap, or must be current).
 #pragma once
 
 #include "print/Spooler.h"
@@ -39,11 +39,14 @@ public:
     PageGeometry Geometry(const std::string& printer, const DevMode& mode) override;
     PrinterStatus Status(const std::string& printer) override { return inner_->Status(printer); }
     void Forget() override;
-    void SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
-                   const DevMode& mode) override
+    int SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
+                  const DevMode& mode) override
     {
-        inner_->SubmitJob(printer, title, pdfPath, mode);
+        return inner_->SubmitJob(printer, title, pdfPath, mode);
     }
+    std::vector<int> PendingJobs(const std::string& printer) override { return inner_->PendingJobs(printer); }
+    JobStatus JobStatusOf(int id) override { return inner_->JobStatusOf(id); }
+    std::string ServerName() override { return inner_->ServerName(); }
 
 private:
     struct Known {

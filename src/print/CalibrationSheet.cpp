@@ -123,21 +123,17 @@ void DrawCalibrationSheet(QPainter& canvas, const CalibrationSheet& s)
     canvas.restore();
 }
 
-void PrintCalibrationSheet(WaybillRecord rec, std::string_view printer, std::string_view feed,
-                           std::string_view when)
+int CalibrationForms(std::string_view feed)
 {
-    const JobResolution r = CurrentJobResolution();
-    rec.dpix = IntToStr(r.effective.x);
-    rec.dpiy = IntToStr(r.effective.y);
-    // Everything that can fail before the job: the page, the margins.
-    const CalibrationSheet sheet = ComputeCalibrationSheet(rec, r.device, Printer().Page(), printer, feed, when);
-    const int forms = feed == kFeedContinuous ? kContinuousCalibrationForms : 1;
-    RunPrinterJob(kCalibrationJobTitle, [&sheet, forms](QPainter& canvas, Resolution) {
-        for (int form = 0; form < forms; ++form) {
-            if (form > 0) VpPrinter().NewPage();
-            DrawCalibrationSheet(canvas, sheet);
-        }
-    });
+    return feed == kFeedContinuous ? kContinuousCalibrationForms : 1;
+}
+
+PageDrawer CalibrationSheetDrawer(std::string_view printer, std::string_view feed, std::string_view when)
+{
+    return [printer = std::string(printer), feed = std::string(feed), when = std::string(when)](
+               QPainter& canvas, const WaybillRecord& rec, Resolution device) {
+        DrawCalibrationSheet(canvas, ComputeCalibrationSheet(rec, device, Printer().Page(), printer, feed, when));
+    };
 }
 
 }  // namespace hoxa

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "print/Spooler.h"
+#include "print/Vp_d97Y_DotUnit.h"
 #include "print/WaybillLayout.h"
 
 #include <cstdint>
@@ -64,12 +65,13 @@ CalibrationSheet ComputeCalibrationSheet(const WaybillRecord& rec, Resolution de
 // print job's): grid and ticks, numbers, items through DrawWaybill, crosses.
 void DrawCalibrationSheet(QPainter& canvas, const CalibrationSheet& sheet);
 
-// Prints the sheet on VpPrinter as one job titled kCalibrationJobTitle, at the
-// printer's effective resolution (rec's resolution texts are replaced): one
-// page, or kContinuousCalibrationForms pages on the continuous feed.  Errors are
-// those of the print command: no printer, a margin text that is not an integer,
-// a refused job.
-void PrintCalibrationSheet(WaybillRecord rec, std::string_view printer, std::string_view feed,
-                           std::string_view when);
+// The forms one test sheet takes on a paper feed: kContinuousCalibrationForms
+// on the continuous feed, else one.
+int CalibrationForms(std::string_view feed);
+
+// Draws the sheet as a page of a print job (PrintRecordsJob): the sheet of the
+// record (its resolution texts the job's, its margin texts those typed) on the
+// current printer's page.  The print gate sends it titled kCalibrationJobTitle.
+PageDrawer CalibrationSheetDrawer(std::string_view printer, std::string_view feed, std::string_view when);
 
 }  // namespace hoxa

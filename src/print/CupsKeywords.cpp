@@ -15,6 +15,16 @@ namespace hoxa {
 std::string Utf8ToCp932(const char* text) { return FromQString(QString::fromUtf8(text ? text : "")); }
 std::string Cp932ToUtf8(const std::string& text) { return ToQString(text).toUtf8().toStdString(); }
 
+// libcups reports a request that never reached the server (no connection, a
+// local file error) as an internal error or as an unavailable service with the
+// C library's text; that text is not the server's reason.
+std::string ServerReason(ipp_status_t status, const char* text) {
+    const bool fromServer = (status >= IPP_STATUS_ERROR_BAD_REQUEST && status < IPP_STATUS_ERROR_INTERNAL) ||
+                            (status > IPP_STATUS_ERROR_INTERNAL && status <= 0x05FF &&
+                             status != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE);
+    return fromServer && text ? Utf8ToCp932(text) : std::string();
+}
+
 std::string PpdText(const ppd_file_t* ppd, const char* text) {
     if (!text) return {};
     const std::string enc = LowerAscii(ppd && ppd->lang_encoding ? ppd->lang_encoding : "");

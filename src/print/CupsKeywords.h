@@ -19,6 +19,10 @@ namespace hoxa {
 std::string Utf8ToCp932(const char* text);
 std::string Cp932ToUtf8(const std::string& text);
 
+// The print server's own words for a failed request (CP932), empty when the
+// request never reached the server.
+std::string ServerReason(ipp_status_t status, const char* text);
+
 // A PPD text in the PPD's own encoding, as CP932.
 std::string PpdText(const ppd_file_t* ppd, const char* text);
 

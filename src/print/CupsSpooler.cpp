@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <map>
 #include <utility>
 
@@ -167,21 +166,7 @@ struct CupsSpooler::Impl {
     }
 
     CupsPrinterData& Data(const std::string& name);
-    // Get-Printer-Attributes for the attributes `wanted`; null when the server
-    // did not answer.  The caller deletes the answer.
-    ipp_t* AskPrinter(const std::string& cupsName, std::initializer_list<const char*> wanted);
 };
-
-// The print server's own words for a failed request.  libcups reports a
-// request that never reached the server (no connection, a local file error)
-// as an internal error or as an unavailable service with the C library's
-// text; that text is not the server's reason.
-static std::string ServerReason(ipp_status_t status, const char* text) {
-    const bool fromServer = (status >= IPP_STATUS_ERROR_BAD_REQUEST && status < IPP_STATUS_ERROR_INTERNAL) ||
-                            (status > IPP_STATUS_ERROR_INTERNAL && status <= 0x05FF &&
-                             status != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE);
-    return fromServer && text ? Utf8ToCp932(text) : std::string();
-}
 
 CupsPrinterData& CupsSpooler::Impl::Data(const std::string& name) {
     if (!loaded) LoadDests();
@@ -233,17 +218,6 @@ CupsPrinterData& CupsSpooler::Impl::Data(const std::string& name) {
     // A printer gone or a server away is asked again next time.
     if (!reached) return unread = std::move(data);
     return cache.emplace(name, std::move(data)).first->second;
-}
-
-ipp_t* CupsSpooler::Impl::AskPrinter(const std::string& cupsName, std::initializer_list<const char*> wanted) {
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
-                     "/printers/%s", cupsName.c_str());
-    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                  static_cast<int>(wanted.size()), nullptr, wanted.begin());
-    return cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
 }
 
 // ---------------------------------------------------------------------------
@@ -337,8 +311,8 @@ std::optional<CustomPaperRange> CupsSpooler::CustomPaperSizes(const std::string&
     return d_->Data(printer).custom;
 }
 
-void CupsSpooler::SubmitJob(const std::string& printer, const std::string& title,
-                            const std::string& pdfPath, const DevMode& mode) {
+int CupsSpooler::SubmitJob(const std::string& printer, const std::string& title,
+                           const std::string& pdfPath, const DevMode& mode) {
     const CupsPrinterData& data = d_->Data(printer);
     cups_option_t* options = nullptr;
     int n = 0;
@@ -370,7 +344,7 @@ void CupsSpooler::SubmitJob(const std::string& printer, const std::string& title
     const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, cupsName.c_str(), pdfPath.c_str(),
                                    cupsTitle.c_str(), n, options);
     cupsFreeOptions(n, options);
-    if (job > 0) return;
+    if (job > 0) return job;
     // Say why in our words: ask the server what became of the printer.
     const std::string said = ServerReason(cupsLastError(), cupsLastErrorString());
     PrinterStatus status = Status(printer);
@@ -379,29 +353,6 @@ void CupsSpooler::SubmitJob(const std::string& printer, const std::string& title
     throw EPrinter(trouble.empty() ? SendFailedMessage(printer, said) : trouble);
 }
 
-PrinterStatus CupsSpooler::Status(const std::string& printer) {
-    PrinterStatus status;
-    ipp_t* response = d_->AskPrinter(d_->CupsName(printer),
-                                     {"printer-state", "printer-is-accepting-jobs", "printer-state-message"});
-    if (!response) {
-        status.reachable = false;
-        return status;
-    }
-    const ipp_status_t code = ippGetStatusCode(response);
-    if (code == IPP_STATUS_ERROR_NOT_FOUND) {
-        status.known = false;
-        if (ipp_attribute_t* a = ippFindAttribute(response, "status-message", IPP_TAG_ZERO))
-            status.reason = Utf8ToCp932(ippGetString(a, 0, nullptr));
-    } else if (code < IPP_STATUS_REDIRECTION_OTHER_SITE) {  // a successful answer
-        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM))
-            status.stopped = ippGetInteger(a, 0) == IPP_PSTATE_STOPPED;
-        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN))
-            status.accepting = ippGetBoolean(a, 0) != 0;
-        if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state-message", IPP_TAG_ZERO))
-            status.reason = Utf8ToCp932(ippGetString(a, 0, nullptr));
-    }
-    ippDelete(response);
-    return status;
-}
+std::string CupsSpooler::QueueName(const std::string& printer) { return d_->CupsName(printer); }
 
 }  // namespace hoxa

@@ -34,8 +34,13 @@ public:
     PrinterStatus Status(const std::string& printer) override;
     void Forget() override;
     // A refused job throws EPrinter in our words (see PrinterMessages.h).
-    void SubmitJob(const std::string& printer, const std::string& title,
-                   const std::string& pdfPath, const DevMode& mode) override;
+    int SubmitJob(const std::string& printer, const std::string& title,
+                  const std::string& pdfPath, const DevMode& mode) override;
+    // The queue's and the jobs' state (CupsQueueState.cpp).
+    std::vector<int> PendingJobs(const std::string& printer) override;
+    JobStatus JobStatusOf(int id) override;
+    // The host of the server libcups talks to; a local socket is "localhost".
+    std::string ServerName() override;
 
     // Paper number of a PPD size name ("A4" -> 9); 0 when it is no standard size.
     static int StandardPaperNumber(const std::string& ppdName);
@@ -43,6 +48,9 @@ public:
     static int StandardBinNumber(const std::string& keyword);
 
 private:
+    // The printer's queue name on the server (UTF-8).
+    std::string QueueName(const std::string& printer);
+
     struct Impl;
     std::unique_ptr<Impl> d_;
 };

@@ -33,8 +33,10 @@ bool PrinterWatcher::CheckNow() noexcept {
         error = "unknown error";
     }
     // A print server that stays away would otherwise be reported every few seconds.
+    const bool first = lastError_.empty();
     if (error != lastError_) qWarning("printer check failed: %s", error.c_str());
     lastError_ = error;
+    if (first) emit CheckFailed();
     return false;
 }
 

@@ -3,7 +3,8 @@
 // fixed interval.  An activation within settleMs of the last look (the
 // snapshot taken at start counts as one) is not checked again, so that
 // showing the window at start does not read the printer list a second time.
-// Errors of a check are logged, never shown, never thrown.
+// Errors of a check are logged, never thrown; the first failure after a
+// check that worked is signalled (the print server went away).
 #pragma once
 
 #include <QElapsedTimer>
@@ -28,6 +29,7 @@ public:
 
 signals:
     void PrintersChanged();
+    void CheckFailed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

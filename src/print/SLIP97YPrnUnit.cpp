@@ -2,13 +2,10 @@
 
 #include "ui_SLIP97YPrnUnit.h"
 
-#include "base/Codec.h"
 #include "base/MsgBox.h"
-#include "print/CalibrationSheet.h"
 #include "print/PrinterRegistration.h"
 #include "widgets/ObNumEdit.h"
 
-#include <QDateTime>
 #include <QIcon>
 
 namespace hoxa {
@@ -155,8 +152,7 @@ void TForm_SLIP97YPrn::BitBtn_TestPrintClick()
     WaybillRecord rec = host_.CurrentWaybill();
     rec.prnTop = ui_->ObNumEdit_TOP->Text();
     rec.prnLeft = ui_->ObNumEdit_LEFT->Text();
-    const std::string when = FromQString(QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd HH:mm")));
-    PrintCalibrationSheet(rec, host_.PrinterName(), host_.FeedName(), when);
+    host_.PrintTestSheet(rec, this);
 }
 
 void TForm_SLIP97YPrn::ObNumEdit_TOPKeyDown(int* key, Qt::KeyboardModifiers)

@@ -31,6 +31,9 @@ public:
     virtual void SetMargins(const std::string& top, const std::string& left) = 0;
     // The waybill as the print would take it now (for the test sheet's texts).
     virtual WaybillRecord CurrentWaybill() const = 0;
+    // Prints the test sheet of `rec` (its margins those typed) through the
+    // print gate, asking over `dialog`.
+    virtual void PrintTestSheet(const WaybillRecord& rec, QWidget* dialog) = 0;
 
 protected:
     ~MarginDialogHost() = default;
@@ -54,8 +57,9 @@ public:
     // with a notice and the dialog stays open with the typed values.
     void BitBtn_MRGNClick();
     // The test sheet button: one page on the current printer with the margins
-    // typed in the boxes (not registered).  A margin that is not an integer is
-    // refused as at registration.  The dialog stays open.
+    // typed in the boxes (not registered), through the print gate's printer
+    // questions.  A margin that is not an integer is refused as at
+    // registration.  The dialog stays open.
     void BitBtn_TestPrintClick();
     // Keys in the two boxes (set *key to 0 to consume).
     void ObNumEdit_TOPKeyDown(int* key, Qt::KeyboardModifiers modifiers);

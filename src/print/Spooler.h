@@ -137,6 +137,19 @@ struct PrinterStatus {
     bool accepting = true;   // the printer takes new jobs
     bool stopped = false;    // it takes jobs but holds them until it is started again
     std::string reason;      // the spooler's own words (CP932); empty when it gave none
+    // Why the printer is in this state, as the spooler's keywords
+    // ("offline-report", "connecting-to-device", "media-empty-error"); "none"
+    // is left out.
+    std::vector<std::string> reasons;
+};
+
+// Where a job stands.  Stopped: the spooler holds it after a failure of the
+// printer's back end; Canceled and Aborted end it without printing.
+enum class JobState { Unknown, Pending, Held, Processing, Stopped, Canceled, Aborted, Completed };
+
+struct JobStatus {
+    JobState state = JobState::Unknown;
+    std::string reason;    // the spooler's own words about the job or its printer (CP932)
 };
 
 // The page a job is drawn on, in points (1/72 inch): paper size and the
@@ -185,9 +198,19 @@ public:
 
     // Hands a finished PDF document (pdfPath: a local file name) to the printer
     // as one job named `title`, with the paper (or the custom size), paper
-    // source and resolution of `mode`.  Throws on failure.
-    virtual void SubmitJob(const std::string& printer, const std::string& title,
-                           const std::string& pdfPath, const DevMode& mode) = 0;
+    // source and resolution of `mode`.  Returns the
+    // job's number (0 when the spooler gives none).  Throws on failure.
+    virtual int SubmitJob(const std::string& printer, const std::string& title,
+                          const std::string& pdfPath, const DevMode& mode) = 0;
+
+    // The numbers of this user's jobs on `printer` that have not ended yet
+    // (waiting, held, being printed or stopped), oldest first.  Asked anew on
+    // every call; empty when the spooler cannot tell.
+    virtual std::vector<int> PendingJobs(const std::string& printer) = 0;
+    // Where job `id` stands now; Unknown when the spooler cannot tell.
+    virtual JobStatus JobStatusOf(int id) = 0;
+    // The print server as the user knows it ("localhost", "printhost").
+    virtual std::string ServerName() { return "localhost"; }
 };
 
 }  // namespace hoxa

@@ -173,11 +173,11 @@ void TPrinter::BeginDoc() {
 void TPrinter::NewPage() {
     if (!job_) throw EPrinter("Printer is not currently printing");
     const QTransform dots = job_->painter->worldTransform();
-    if (!job_->writer->newPage()) throw EPrinter("Cannot start a new page");
+    if (!job_->writer->newPage()) throw EPrinter(PrintDataMessage("PDF のページを作れませんでした"));
     job_->painter->setWorldTransform(dots);
 }
 
-void TPrinter::EndDoc() {
+int TPrinter::EndDoc() {
     if (!job_) throw EPrinter("Printer is not currently printing");
     std::unique_ptr<Job> job = std::move(job_);
     const bool ended = job->painter->end();
@@ -194,7 +194,7 @@ void TPrinter::EndDoc() {
     file.close();
     if (!written || file.error() != QFileDevice::NoError)
         throw EPrinter(PrintDataMessage(FromQString(QDir::toNativeSeparators(job->path)) + ": " + FromQString(why)));
-    spooler_.SubmitJob(job->device, title_, QFile::encodeName(job->path).toStdString(), job->mode);
+    return spooler_.SubmitJob(job->device, title_, QFile::encodeName(job->path).toStdString(), job->mode);
 }
 
 void TPrinter::Abort() {

@@ -73,11 +73,12 @@ public:
     bool Printing() const;
     // Opens the job and its first page.  Throws EPrinter while a job is open.
     void BeginDoc();
-    // Closes the page and opens the next, of the same size, with the canvas
-    // set up as for the first.  Throws EPrinter when no job is open.
+    // Closes the page and opens the next one, of the same size; the canvas
+    // keeps its units and origin.
     void NewPage();
-    // Closes the page and submits the document to the spooler.
-    void EndDoc();
+    // Closes the page and submits the document to the spooler; returns the
+    // spooler's number of the job (0 when it gives none).
+    int EndDoc();
     // Drops the open job; nothing reaches the printer.
     void Abort();
     // The drawing surface of the open job; null when no job is open.

@@ -66,6 +66,7 @@ TVpPrinter::TVpPrinter(CachingSpooler& spooler) : spooler_(spooler) {
     try {
         snapshot_ = std::make_unique<TVpAllPrintersInfo>(spooler);
     } catch (const EOSError&) {
+        lastCheckFailed_ = true;
         spooler_.Renew({});
         snapshot_ = std::make_unique<TVpAllPrintersInfo>(std::vector<PrinterEntry>{});
     }
@@ -274,7 +275,7 @@ void TVpPrinter::BeginDoc(const std::string& title) {
 
 void TVpPrinter::NewPage() { Printer().NewPage(); }
 
-void TVpPrinter::EndDoc() { Printer().EndDoc(); }
+int TVpPrinter::EndDoc() { return Printer().EndDoc(); }
 
 void TVpPrinter::Abort() { Printer().Abort(); }
 
@@ -344,7 +345,9 @@ int TVpPrinter::GetMaxCopies() {
 }
 
 bool TVpPrinter::CheckForChanges() {
-    // A job being drawn keeps its printer; look again at the next check.
+    // A print being asked about or drawn keeps its printer; look again at the
+    // next check.
+    if (Held()) return false;
     if (TPrinter* p = PrinterIfCreated(); p && p->Printing()) return false;
 
     std::unique_ptr<TVpAllPrintersInfo> fresh;

@@ -126,9 +126,10 @@ public:
     // Drawing surface of the open job (see TPrinter::Canvas).
     QPainter* GetCanvas();
     void BeginDoc(const std::string& title);
-    // Closes the page and opens the next one of the same job.
+    // The next page of the open job (see TPrinter::NewPage).
     void NewPage();
-    void EndDoc();
+    // Returns the spooler's number of the job handed over (0: none given).
+    int EndDoc();
     void Abort();
 
     void UpdateInfo();
@@ -145,8 +146,30 @@ public:
     // nothing, except after a check that failed (the spooler was away): then
     // everything is read anew, as what was read meanwhile may be incomplete.
     // Returns true when OnChange was (or, unset, would have been) raised.
+    // While the printer is held (a print is being asked about or sent) the
+    // check looks at nothing and returns false: the printer a question names
+    // stays the current printer.
     bool CheckForChanges();
     std::function<void(TVpPrinter&)> OnChange;
+
+    // Holds the current printer for as long as a PrinterHold lives.
+    class PrinterHold {
+    public:
+        explicit PrinterHold(TVpPrinter& vp) : vp_(vp) { ++vp_.holds_; }
+        ~PrinterHold() { --vp_.holds_; }
+        PrinterHold(const PrinterHold&) = delete;
+        PrinterHold& operator=(const PrinterHold&) = delete;
+
+    private:
+        TVpPrinter& vp_;
+    };
+    bool Held() const { return holds_ > 0; }
+
+    // The print server did not answer at the start or at the last change check
+    // (what the layer shows is then what it read before, or nothing).
+    bool ServerAway() const { return lastCheckFailed_; }
+    // The print server by name, for what the program says about it.
+    std::string ServerName() { return spooler_.ServerName(); }
 
     // Read and kept, not used by the program itself.
     const std::vector<Resolution>& GetResolutions();
@@ -165,6 +188,7 @@ private:
     CachingSpooler& spooler_;
     std::unique_ptr<TVpAllPrintersInfo> snapshot_;
     bool lastCheckFailed_ = false;
+    int holds_ = 0;
     std::vector<std::uint16_t> paperNumbers_;
     std::vector<std::string> paperNames_;
     std::vector<std::uint16_t> binNumbers_;

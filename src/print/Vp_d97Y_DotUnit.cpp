@@ -51,20 +51,32 @@ JobResolution CurrentJobResolution()
     return r;
 }
 
-void RunPrinterJob(const std::string& title, const std::function<void(QPainter&, Resolution)>& draw)
+std::optional<int> RunPrinterJob(const std::string& title, std::size_t pages,
+                                 const std::function<void(std::size_t, QPainter&, Resolution)>& draw,
+                                 const JobProgress& progress)
 {
     TVpPrinter& printer = VpPrinter();
     printer.BeginDoc(title);
     try {
         QPainter* canvas = printer.GetCanvas();
         if (!canvas) throw EPrinter("TVpPrinter.GetCanvas: No print job is open");
-        draw(*canvas, printer.GetPixelsPerInch());
+        const Resolution device = printer.GetPixelsPerInch();
+        for (std::size_t page = 0; page < pages; ++page) {
+            if (page > 0) printer.NewPage();
+            canvas->save();
+            draw(page, *canvas, device);
+            canvas->restore();
+            if (progress && !progress(page + 1, pages)) {
+                AbortQuietly(printer);
+                return std::nullopt;
+            }
+        }
     } catch (...) {
         AbortQuietly(printer);
         throw;
     }
     try {
-        printer.EndDoc();
+        return printer.EndDoc();
     } catch (...) {
         bool open = false;
         try {
@@ -76,13 +88,28 @@ void RunPrinterJob(const std::string& title, const std::function<void(QPainter&,
     }
 }
 
-void PrintWaybillJob(WaybillRecord& rec, const WriteResolution& writeResolution)
+std::optional<int> PrintRecordsJob(std::vector<WaybillRecord>& recs, const std::string& title,
+                                   const PageDrawer& draw, const WriteResolution& writeResolution,
+                                   const JobProgress& progress)
 {
     const JobResolution r = CurrentJobResolution();
-    rec.dpix = IntToStr(r.effective.x);
-    rec.dpiy = IntToStr(r.effective.y);
-    if (writeResolution) writeResolution(rec.dpix, rec.dpiy);
-    RunPrinterJob(kWaybillJobTitle, [&rec](QPainter&, Resolution) { Vp_d97_Dot().SLIP97_Prn(rec); });
+    for (WaybillRecord& rec : recs) {
+        rec.dpix = IntToStr(r.effective.x);
+        rec.dpiy = IntToStr(r.effective.y);
+    }
+    if (writeResolution) writeResolution(IntToStr(r.effective.x), IntToStr(r.effective.y));
+    return RunPrinterJob(title, recs.size(), [&](std::size_t page, QPainter& canvas, Resolution device) {
+        if (draw) draw(canvas, recs[page], device);
+        else Vp_d97_Dot().SLIP97_Prn(recs[page]);
+    }, progress);
+}
+
+int PrintWaybillJob(WaybillRecord& rec, const WriteResolution& writeResolution)
+{
+    std::vector<WaybillRecord> one{rec};
+    const std::optional<int> job = PrintRecordsJob(one, kWaybillJobTitle, {}, writeResolution);
+    rec = one.front();
+    return job.value_or(0);
 }
 
 }  // namespace hoxa

@@ -91,9 +91,9 @@ private:
     double zoom_ = 1.0;
 };
 
-TForm_WaybillPreview::TForm_WaybillPreview(QWidget* parent, WaybillPage page, std::function<void()> printNow,
-                                           QSize size)
-    : QDialog(parent), page_(std::move(page)), printNow_(std::move(printNow))
+TForm_WaybillPreview::TForm_WaybillPreview(QWidget* parent, WaybillPage page, PreviewNotes notes,
+                                           std::function<bool(QWidget*)> onPrint, QSize size)
+    : QDialog(parent), page_(std::move(page)), print_(std::move(onPrint))
 {
     setObjectName(QStringLiteral("Form_WaybillPreview"));
     setWindowTitle(ToQString("印刷プレビュー"));
@@ -131,12 +131,20 @@ TForm_WaybillPreview::TForm_WaybillPreview(QWidget* parent, WaybillPage page, st
         outside += outside.empty() ? "" : "、";
         outside += row.caption;
     }
-    auto* warning = new QLabel(this);
-    warning->setObjectName(QStringLiteral("Label_Outside"));
-    warning->setStyleSheet(QStringLiteral("color: #dc0000;"));
-    warning->setWordWrap(true);
-    warning->setText(outside.empty() ? QString() : ToQString("印刷範囲外の項目があります: " + outside));
-    warning->setVisible(!outside.empty());
+    // Lines above the page: the printer, the marks (in the fields' amber),
+    // what the print would cut off.
+    const auto line = [this](const char* name, const std::string& text, const char* style) {
+        auto* label = new QLabel(ToQString(text), this);
+        label->setObjectName(QString::fromLatin1(name));
+        label->setStyleSheet(QString::fromLatin1(style));
+        label->setWordWrap(true);
+        label->setVisible(!text.empty());
+        return label;
+    };
+    QLabel* printerLine = line("Label_Printer", notes.printer, "");
+    QLabel* marksLine = line("Label_Marks", notes.marks, "background: #ffecb3; padding: 2px;");
+    QLabel* warning =
+        line("Label_Outside", outside.empty() ? std::string() : "印刷範囲外の項目があります: " + outside, "color: #dc0000;");
 
     view_ = new TPreviewPage(this, page_);
     scroll_ = new QScrollArea(this);
@@ -148,6 +156,8 @@ TForm_WaybillPreview::TForm_WaybillPreview(QWidget* parent, WaybillPage page, st
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
+    layout->addWidget(printerLine);
+    layout->addWidget(marksLine);
     layout->addWidget(warning);
     layout->addWidget(scroll_, 1);
 
@@ -160,7 +170,9 @@ TForm_WaybillPreview::TForm_WaybillPreview(QWidget* parent, WaybillPage page, st
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(fit, &QPushButton::clicked, this, &TForm_WaybillPreview::ZoomToFit);
     connect(actual, &QPushButton::clicked, this, &TForm_WaybillPreview::ZoomActualSize);
-    close->setFocus(Qt::OtherFocusReason);
+    // Shown with its focus frame, as after a Tab.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    (notes.marks.empty() ? print : close)->setFocus(Qt::TabFocusReason);
     SetZoom(1.0, true);
 }
 
@@ -169,8 +181,7 @@ TForm_WaybillPreview::~TForm_WaybillPreview() = default;
 void TForm_WaybillPreview::BitBtn_PrintClick()
 {
     Guarded(this, [this] {
-        if (printNow_) printNow_();
-        accept();
+        if (print_ && print_(this)) accept();
     });
 }
 
@@ -209,6 +220,14 @@ void TForm_WaybillPreview::keyPressEvent(QKeyEvent* e)
             return;
         default:
             break;
+        }
+    }
+    // Enter presses the focused button, as Space does (the buttons are no
+    // default buttons, so that Enter elsewhere never prints).
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
+            button->click();
+            return;
         }
     }
     QDialog::keyPressEvent(e);  // Escape closes

@@ -1,5 +1,6 @@
 // The print preview "印刷プレビュー": shows a WaybillPage, zoomed to fit the window
-// or at actual size, and prints through the main window's print at once.
+// or at actual size, the printer a print would use and the marks still
+// standing, and prints through the main window's print gate.
 #pragma once
 
 #include "print/WaybillPage.h"
@@ -7,6 +8,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <string>
 
 class QLabel;
 class QPushButton;
@@ -22,13 +24,23 @@ class TPreviewPage;
 // per inch, alike across and down within a fifth), else the logical dots per inch.
 QPointF ActualSizePixelsPerInch(const QSizeF& physicalMm, const QSize& pixels, const QPointF& logicalDpi);
 
+// The lines above the page (CP932): where a print would go and why, and the
+// marks' reasons (empty: no marks, no line).
+struct PreviewNotes {
+    std::string printer;
+    std::string marks;
+};
+
 class TForm_WaybillPreview : public QDialog {
     Q_OBJECT
 public:
-    // parent: the main window; printNow: prints the waybill as F11 does after
-    // its questions (errors are shown here, and the window then stays open);
-    // size: the window size to open with, an empty size for the default.
-    TForm_WaybillPreview(QWidget* parent, WaybillPage page, std::function<void()> printNow, QSize size);
+    // parent: the main window; print: prints the waybill through the print gate
+    // with its questions over the dialog it is given, true when it was sent
+    // (errors are shown here, and the window then stays open, as it does on
+    // a No); size: the window size to open with, an empty size for the default.
+    // The focus starts on 印刷, or on 閉じる while marks stand.
+    TForm_WaybillPreview(QWidget* parent, WaybillPage page, PreviewNotes notes,
+                         std::function<bool(QWidget* dialog)> print, QSize size);
     ~TForm_WaybillPreview() override;
 
     const WaybillPage& Page() const { return page_; }
@@ -43,7 +55,7 @@ public:
     void ZoomIn();
     void ZoomOut();
 
-    // "印刷": prints and closes.
+    // "印刷": prints through the gate and closes once the job is sent.
     void BitBtn_PrintClick();
 
 protected:
@@ -57,7 +69,7 @@ private:
     double FitZoom() const;
 
     WaybillPage page_;
-    std::function<void()> printNow_;
+    std::function<bool(QWidget*)> print_;
     double zoom_ = 1.0;
     bool fit_ = true;
     TPreviewPage* view_ = nullptr;

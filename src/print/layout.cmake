@@ -2,5 +2,3 @@ target_sources(hoxa_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/WaybillLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WaybillDraw.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Vp_d97Y_DotUnit.cpp)
-target_sources(hoxa_gui PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/WaybillPrintCommand.cpp)

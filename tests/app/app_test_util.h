@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -50,6 +51,7 @@ protected:
             }
             boxes.push_back({kind, text});
             if (kind != BoxKind::Question && kind != BoxKind::QuestionDefaultNo) return true;
+            if (onQuestion) onQuestion(text);
             if (answers.empty()) return false;
             const bool a = answers.front();
             answers.pop_front();
@@ -145,6 +147,7 @@ protected:
     std::vector<Box> boxes;
     std::vector<Box> printerBoxes;
     std::deque<bool> answers;
+    std::function<void(const std::string&)> onQuestion;  // runs while a question is open
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;

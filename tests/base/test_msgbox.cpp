@@ -17,6 +17,8 @@ TEST(AppErrorBox, FullStopRule)
     EXPECT_EQ(AppErrorText("Done."), "Done.");
     EXPECT_EQ(AppErrorText("a,"), "a,");      // ',' lies below '.'
     EXPECT_EQ(AppErrorText("x に書き込めません"), "x に書き込めません.");
+    EXPECT_EQ(AppErrorText("送れませんでした。"), "送れませんでした。");  // ours: no second stop
+    EXPECT_EQ(AppErrorText("ａB"), "ａB.");  // the bytes of "。" across two characters
     EXPECT_EQ(AppErrorText(""), "");
 }
 

@@ -35,11 +35,13 @@ public:
     PageGeometry Geometry(const std::string& p, const DevMode& m) override { return Count("Geometry", p), inner_->Geometry(p, m); }
     PrinterStatus Status(const std::string& p) override { return inner_->Status(p); }
     void Forget() override { inner_->Forget(); }
-    void SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
-                   const DevMode& mode) override
+    int SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
+                  const DevMode& mode) override
     {
-        inner_->SubmitJob(printer, title, pdfPath, mode);
+        return inner_->SubmitJob(printer, title, pdfPath, mode);
     }
+    std::vector<int> PendingJobs(const std::string& p) override { return inner_->PendingJobs(p); }
+    JobStatus JobStatusOf(int id) override { return inner_->JobStatusOf(id); }
 
 private:
     void Count(const char* what, const std::string& printer)

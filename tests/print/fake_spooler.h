@@ -28,11 +28,14 @@ public:
         PageGeometry page{595, 842, 18, 18, 559, 806};
         bool stopped = false;
         bool accepting = true;
+        std::vector<std::string> reasons;
     };
     struct Job {
         std::string printer, title;
         DevMode mode;
         std::string pdf;  // the document's bytes as handed over
+        JobState state = JobState::Completed;
+        int id = 0;
     };
 
     std::vector<PrinterEntry> list;
@@ -42,6 +45,7 @@ public:
     std::vector<Job> jobs;
     bool failEnum = false;
     bool refuseJobs = false;
+    JobState newJobs = JobState::Completed;  // where a job handed over stands
     int papersCalls = 0, binsCalls = 0, enumCalls = 0;
 
     // A printer with A4/Letter, upper/manual bins, 180 dpi and a device mode
@@ -100,15 +104,26 @@ public:
         if (s.known) {
             s.stopped = printers[p].stopped;
             s.accepting = printers[p].accepting;
+            s.reasons = printers[p].reasons;
         }
         return s;
     }
-    void SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
-                   const DevMode& mode) override {
+    int SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
+                  const DevMode& mode) override {
         if (refuseJobs) throw EOSError("client-error-not-possible");
         std::ifstream in(pdfPath, std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        jobs.push_back({printer, title, mode, bytes});
+        jobs.push_back({printer, title, mode, bytes, newJobs, static_cast<int>(jobs.size()) + 1});
+        return jobs.back().id;
+    }
+    std::vector<int> PendingJobs(const std::string& printer) override {
+        std::vector<int> ids;
+        for (const Job& j : jobs)
+            if (j.printer == printer && j.state < JobState::Canceled && j.state != JobState::Unknown) ids.push_back(j.id);
+        return ids;
+    }
+    JobStatus JobStatusOf(int id) override {
+        return id >= 1 && id <= static_cast<int>(jobs.size()) ? JobStatus{jobs[id - 1].state, {}} : JobStatus{};
     }
 
 private:

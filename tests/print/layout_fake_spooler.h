@@ -58,8 +58,10 @@ public:
     PrinterDetails Details(const std::string&) override { return {"Fake 24-pin", "usb://fake", "", ""}; }
     PageGeometry Geometry(const std::string&, const DevMode&) override { return page; }
     PrinterStatus Status(const std::string&) override { return {}; }
-    void SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
-                   const DevMode& m) override
+    std::vector<int> PendingJobs(const std::string&) override { return {}; }
+    JobStatus JobStatusOf(int) override { return {JobState::Completed, {}}; }
+    int SubmitJob(const std::string& printer, const std::string& title, const std::string& pdfPath,
+                  const DevMode& m) override
     {
         if (refuseJobs) throw EOSError("client-error-not-possible");
         Job j{printer, title, {}, m};
@@ -69,6 +71,7 @@ public:
             if (!QFile::copy(ToQString(pdfPath), j.pdfCopy)) j.pdfCopy.clear();
         }
         jobs.push_back(j);
+        return static_cast<int>(jobs.size());
     }
 };
 

@@ -318,8 +318,8 @@ TEST_F(CupsTest, JobsThePrinterCannotTakeAreRefusedInOurWords) {
     // A removed queue: our words, then the server's own reason.
     std::string m = refusal("hoxa_gone", &s);
     EXPECT_FALSE(s.known);
-    EXPECT_EQ(m.rfind("プリンタ「hoxa_gone」が見つかりません。削除されたか、名前が変わったようです\n印刷サーバーの応答: ", 0), 0u) << m;
-    EXPECT_GT(m.size(), m.find("応答: ") + 10) << "the server's reason follows";
+    EXPECT_EQ(m.rfind("プリンタ「hoxa_gone」が見つかりません。削除されたか、名前が変わったようです。\n印刷サーバーの応答は「", 0), 0u) << m;
+    EXPECT_GT(m.size(), m.find("応答は「") + 14) << "the server's reason follows";
 
     // A queue that rejects jobs.
     ASSERT_EQ(std::system(("cupsreject -r 'out of forms' " + dotQueue).c_str()), 0);
@@ -327,7 +327,7 @@ TEST_F(CupsTest, JobsThePrinterCannotTakeAreRefusedInOurWords) {
     ASSERT_EQ(std::system(("cupsaccept " + dotQueue).c_str()), 0);
     EXPECT_FALSE(s.accepting);
     EXPECT_EQ(m, "プリンタ「" + dotQueue + "」は印刷を受け付けない設定になっています。"
-                 "プリンタの管理画面で受け付けを再開してください\n印刷サーバーの応答: out of forms");
+                 "プリンタの管理画面で受け付けを再開してください。\n印刷サーバーの応答は「out of forms」です。");
 
     // No print server: no reason of its own, and no socket error as the cause.
     cupsSetServer("127.0.0.1:1");
@@ -335,7 +335,7 @@ TEST_F(CupsTest, JobsThePrinterCannotTakeAreRefusedInOurWords) {
     cupsSetServer(nullptr);
     EXPECT_FALSE(s.reachable);
     EXPECT_EQ(m, "印刷サーバー(CUPS)につながらないため、プリンタ「" + dotQueue +
-                     "」に送れません。印刷サーバーが動いているか確かめてください");
+                     "」に送れません。印刷サーバーが動いているか確かめてください。");
     for (const char* errnoText : {"No such file", "Bad file descriptor", "Connection refused"})
         EXPECT_EQ(m.find(errnoText), std::string::npos);
 }
@@ -385,7 +385,8 @@ TEST_F(CupsTest, TestSheetFormsAreTheFeedsSizeWithEveryCrossWithinOneDotInTheRas
         WaybillRecord rec = test::SampleWaybill();
         rec.prnTop = "10";
         rec.prnLeft = "-5";
-        PrintCalibrationSheet(rec, queue, c.feed, "");
+        std::vector<WaybillRecord> forms(static_cast<std::size_t>(CalibrationForms(c.feed)), rec);
+        PrintRecordsJob(forms, kCalibrationJobTitle, CalibrationSheetDrawer(queue, c.feed, ""), {});
         const test::FinishedJob job = test::WaitForJob(queue);
         ASSERT_EQ(job.state, IPP_JSTATE_COMPLETED);
         EXPECT_EQ(test::JobAttribute(job.id, "PageSize"), c.paper);

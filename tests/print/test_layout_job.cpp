@@ -1,10 +1,10 @@
 // The print job through the printer layer (a scripted spooler): resolution and
 // scale, job title, the page read back from the submitted PDF, and the abort
-// paths.  Also the print command's question.
+// paths.  Also the print gate's job of several pages.
 #include "print/Vp_d97Y_DotUnit.h"
 #include "print/VpPrinters.h"
 #include "print/TPrinter.h"
-#include "print/WaybillPrintCommand.h"
+#include "print/gate_test_util.h"
 #include "print/layout_fake_spooler.h"
 #include "print/layout_readback.h"
 
@@ -160,7 +160,7 @@ TEST_F(LayoutJob, ADocumentThatCannotBeWrittenWholeIsAnErrorAndNoJob)
     }
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, handler);
-    EXPECT_EQ(error.rfind("印刷データを作れなかったため、印刷しませんでした。", 0), 0u) << error;
+    EXPECT_EQ(error.rfind("印刷データを作れなかったため、印刷しませんでした (", 0), 0u) << error;
     EXPECT_NE(error.find("job.pdf"), std::string::npos) << "names the file";
     EXPECT_TRUE(spooler->jobs.empty());
     EXPECT_FALSE(Printer().Printing());
@@ -194,7 +194,7 @@ TEST_F(LayoutJob, SlipOutsideAJobIsAnError)
 }
 
 // ---------------------------------------------------------------------------
-// The print command: the question, then the record the window hands over.
+// The print gate: its question, then one job of the pages it was given.
 
 namespace {
 
@@ -213,56 +213,58 @@ WaybillRecord CommandRecord()
 
 }  // namespace
 
-TEST_F(LayoutJob, CommandAsksThenPrintsAndWritesTheResolution)
+TEST_F(LayoutJob, TheGateAsksThenPrintsEveryPageAsTheSinglePrintDrawsIt)
 {
     spooler->mode.printQuality = spooler->mode.yResolution = 360;
     Start();
-    std::vector<std::string> asked;
-    SetMessageBoxHook([&](BoxKind kind, const std::string& text) {
-        EXPECT_EQ(kind, BoxKind::Question);
-        asked.push_back(text);
-        return true;
-    });
-    std::pair<std::string, std::string> written;
-    WaybillRecord rec = CommandRecord();
-    EXPECT_TRUE(RunPrintCommand(nullptr, [&] { written = Print(rec); }));
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0], "印刷しますか?");
-    EXPECT_EQ(written.first, "360");
-    EXPECT_EQ(written.second, "360");
-    ASSERT_EQ(spooler->jobs.size(), 1u);
+    NotingHost host;
+    PrintGate gate(host);
+    ScriptedAsker asker;
+    asker.answers = {true};
+    std::vector<PrintPage> pages(3);
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        pages[i].record = CommandRecord();
+        pages[i].record.custo1 += std::to_string(i + 1);
+    }
+    pages[1].record.printSender = true;  // the pages need not be alike
+    const GateResult r = gate.Run(PrintRequest::For(PrintOrigin::Batch, pages, ""), asker);
+    ASSERT_TRUE(r.Sent());
+    EXPECT_EQ(asker.asked, std::vector<std::string>{"印刷しますか?"});
+    EXPECT_EQ(host.dpix, "360");
+    ASSERT_EQ(spooler->jobs.size(), 1u) << "one job";
     EXPECT_EQ(spooler->jobs[0].title, "hoxa_NIVORA  ");
+    ASSERT_EQ(r.job.pages.size(), 3u);
 
-    // What was printed: the date, no sender, the zip cut as 123 / 4567.
     QString error;
-    const auto pages = ReadPdfWords(spooler->jobs[0].pdfCopy, &error);
-    ASSERT_EQ(pages.size(), 1u) << error.toStdString();
-    QStringList words;
-    for (const auto& word : pages[0].words) words << word.text;
-    words.sort();
-    QStringList want = {QStringLiteral("03"), QStringLiteral("09"), QStringLiteral("12"),
-                        QStringLiteral("24"), QStringLiteral("03-1234-5678"),
-                        QStringLiteral("123"), QStringLiteral("4567"),
-                        QStringLiteral(u"東京都千代田区丸の内１－１"), QStringLiteral(u"山田太郎"),
-                        QStringLiteral(u"衣料品")};
-    want.sort();
-    EXPECT_EQ(words, want);
+    const auto read = ReadPdfWords(spooler->jobs[0].pdfCopy, &error);
+    ASSERT_EQ(read.size(), 3u) << error.toStdString();
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(r.job.pages[i].record.dpiy, "360");
+        EXPECT_EQ(read[i].width, read[0].width);
+        EXPECT_EQ(read[i].height, read[0].height);
+        for (const auto& f : CompareWithPage(ComputeWaybillLayout(r.job.pages[i].record), read[i], 360, 360, 1.0,
+                                             spooler->page.left, spooler->page.top))
+            ADD_FAILURE() << f;
+    }
 }
 
-TEST_F(LayoutJob, CommandAnsweredNoOrWithBadMarginPrintsNothing)
+TEST_F(LayoutJob, TheGateAnsweredNoOrWithBadMarginPrintsNothing)
 {
     Start();
-    bool wrote = false;
-    const WriteResolution note = [&](const std::string&, const std::string&) { wrote = true; };
-    SetMessageBoxHook([](BoxKind, const std::string&) { return false; });
-    WaybillRecord rec = CommandRecord();
-    EXPECT_FALSE(RunPrintCommand(nullptr, [&] { PrintWaybillJob(rec, note); }));
-    EXPECT_FALSE(wrote);
+    NotingHost host;
+    PrintGate gate(host);
+    ScriptedAsker no;
+    PrintPage page;
+    page.record = CommandRecord();
+    EXPECT_EQ(gate.Run(PrintRequest::For(PrintOrigin::F11, {page}, ""), no).stop, GateStop::Final);
+    EXPECT_TRUE(host.dpix.empty());
 
-    WaybillRecord bad = CommandRecord();
-    bad.prnTop = "1.5";
-    SetMessageBoxHook([](BoxKind, const std::string&) { return true; });
-    EXPECT_THROW(RunPrintCommand(nullptr, [&] { PrintWaybillJob(bad, note); }), EConvertError);
+    page.record.prnTop = "1.5";
+    ScriptedAsker yes;
+    yes.answers = {true};
+    EXPECT_THROW(gate.Run(PrintRequest::For(PrintOrigin::F11, {page}, ""), yes), EConvertError);
     EXPECT_TRUE(spooler->jobs.empty());
+    EXPECT_TRUE(host.news.empty());
     EXPECT_FALSE(Printer().Printing());
 }

@@ -15,6 +15,7 @@
 #include "print/WaybillPreviewUnit.h"
 
 #include <QImage>
+#include <QPlainTextEdit>
 #include <QPainter>
 #include <QProcess>
 #include <QScreen>
@@ -125,7 +126,10 @@ TEST_F(Preview, PrintFromThePreviewPrintsOnceWhatThePreviewShowed)
         EXPECT_TRUE(spooler->jobs.empty());
         shown = d->Page();
         fits = d->FitsWindow();
-        Button(d, "BitBtn_Print")->click();
+        EXPECT_EQ(FromQString(In<QLabel>(d, "Label_Printer")->text()), "プリンタが登録されていないため、「EPSON VP-D500」に印刷します");
+        // Enter presses the button that has the focus: 印刷 without marks.
+        ASSERT_EQ(d->focusWidget(), Button(d, "BitBtn_Print"));
+        QTest::keyClick(d->focusWidget(), Qt::Key_Return);
     });
     EXPECT_TRUE(fits) << "opens fitted to the window";
     ASSERT_EQ(spooler->jobs.size(), 1u);
@@ -258,6 +262,45 @@ TEST_F(Preview, WhatWouldStopThePrintIsShownBeforeTheWindowOpens)
         EXPECT_EQ(boxes[0].text, printError);
     }
     EXPECT_TRUE(spooler->jobs.empty());
+}
+
+TEST_F(Preview, ItOpensWhateverThePrinterAndItsPrintAsksTheSafetyQuestions)
+{
+    spooler->Add("EPSON VP-D500").stopped = true;
+    WriteFile("hoxa_q310.ini", "[手差し]\r\nPrnName=Gone\r\nPrnNoIndex=0\r\n");
+    Start();
+    // A name taken for a heading stays marked after the transfer.
+    C<QPlainTextEdit>("Memo1")->setPlainText(Q("【お届け先】\n〒150-0001\n東京都渋谷区神宮前9-8-7\n架空 花子 様\n03-0000-1234\n"));
+    C<QToolButton>("BitBtn_1")->click();
+    C<QLabel>("Label_Prn_Top")->setText(QStringLiteral("-60"));  // the first line leaves the printable area
+    boxes.clear();
+    const std::vector<std::string> questions = {
+        "確認が必要な欄があります。このまま印刷しますか?",
+        "印刷できる範囲の外に出る項目があります (でんわ、郵便番号)。このまま印刷しますか?",
+        "登録されたプリンタ「Gone」が見つかりません。「EPSON VP-D500」に印刷しますか?",
+        "プリンタ「EPSON VP-D500」は停止中です。印刷は再開後に行われます。送りますか?"};
+    bool openAfterNo = false, openAfterYes = true;
+    F10([&](TForm_WaybillPreview* d) {
+        EXPECT_TRUE(boxes.empty()) << "looking asks nothing";
+        EXPECT_EQ(FromQString(In<QLabel>(d, "Label_Printer")->text()),
+                  "登録されたプリンタ「Gone」が見つからないため、「EPSON VP-D500」に印刷します (停止中です。印刷は再開後に行われます)");
+        EXPECT_EQ(FromQString(In<QLabel>(d, "Label_Marks")->text()).rfind("確認が必要な欄: おなまえ (", 0), 0u);
+        EXPECT_EQ(d->focusWidget(), Button(d, "BitBtn_Close")) << "while marks stand";
+        answers = {true, false};
+        Button(d, "BitBtn_Print")->click();
+        openAfterNo = d->isVisible();
+        answers = {true, true, true, true};
+        Button(d, "BitBtn_Print")->click();
+        openAfterYes = d->isVisible();
+    });
+    EXPECT_TRUE(openAfterNo);
+    EXPECT_FALSE(openAfterYes);
+    std::vector<std::string> asked;
+    for (const apptest::Box& b : boxes) asked.push_back(b.text);
+    std::vector<std::string> want(questions.begin(), questions.begin() + 2);
+    want.insert(want.end(), questions.begin(), questions.end());
+    EXPECT_EQ(asked, want) << "no 「印刷しますか?」";
+    EXPECT_EQ(spooler->jobs.size(), 1u);
 }
 
 TEST_F(Preview, NoPrinterIsThePrintsErrorToo)

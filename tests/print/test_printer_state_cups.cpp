@@ -1,13 +1,17 @@
 // The registered printer against a private CUPS server (run by with_cupsd.sh):
-// removed while the program runs, removed before a start, back again, and a
-// stopped queue.  Nothing is sent without the user's Yes to a question that
-// names the printer.
+// removed while the program runs or while a question is open, removed before a
+// start, back again, a stopped queue, a printer that is off (two F11 in a row),
+// a back end that fails, the job confirmed, the print server away.  Nothing is
+// sent without the user's Yes to a question that names the printer.
 #include "registration_test_util.h"
 
 #include "print/CupsSpooler.h"
 #include "print/PrinterWatcher.h"
 
 #include <cups/cups.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -27,6 +31,20 @@ int JobCount(const std::string& queue)
 }
 
 int Shell(const std::string& command) { return std::system((command + " 2>/dev/null").c_str()); }
+
+// A local port nothing listens on: one the kernel gave and took back.
+int ClosedPort()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t n = sizeof a;
+    bind(fd, reinterpret_cast<sockaddr*>(&a), n);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
+    close(fd);
+    return ntohs(a.sin_port);
+}
 
 class PrinterStateCups : public apptest::MainWindowTest {
 protected:
@@ -49,13 +67,18 @@ protected:
         watcher.reset();
         apptest::MainWindowTest::TearDown();
         DestroyVpPrinter();
-        Shell(std::string("lpadmin -x ") + kQueue);
+        for (const char* queue : {kQueue, "hoxa_off", "hoxa_nofolder"}) Shell(std::string("lpadmin -x ") + queue);
         Shell("cupsenable " + dot);
     }
 
-    int AddQueue() const
+    int AddQueue(const std::string& name = kQueue, std::string uri = {}) const
     {
-        return Shell(std::string("lpadmin -p ") + kQueue + " -E -v file://" + out + "/" + kQueue + ".out -P '" + ppd + "'");
+        if (uri.empty()) uri = "file://" + out + "/" + name + ".out";
+        return Shell("lpadmin -p " + name + " -E -v " + uri + " -P '" + ppd + "'");
+    }
+    void Register(const std::string& queue) const
+    {
+        WriteFile("hoxa_q310.ini", "[手差し]\r\nPrnName=" + queue + "\r\nPrnNoIndex=0\r\n");
     }
     static int RemoveQueue() { return Shell(std::string("lpadmin -x ") + kQueue); }
 
@@ -157,6 +180,91 @@ TEST_F(PrinterStateCups, StoppedQueueIsAskedAboutAndTheJobWaits)
     EXPECT_EQ(F11({true, true}), (std::vector<std::string>{question, kPrint}));
     EXPECT_EQ(JobCount(dot), before + 1);
     EXPECT_TRUE(printerBoxes.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PrinterStateCups, ThePrinterAQuestionNamedIsThePrinterTheJobGoesTo)
+{
+    Register(kQueue);
+    Start();
+    ASSERT_EQ(Printer(), kQueue);
+    // The queue is deleted while 「印刷しますか?」 is open; the change check then
+    // moves nothing.
+    onQuestion = [&](const std::string& q) {
+        if (q != kPrint) return;
+        EXPECT_EQ(RemoveQueue(), 0);
+        EXPECT_FALSE(watcher->CheckNow()) << "held while asking";
+        EXPECT_EQ(Printer(), kQueue);
+    };
+    const int before = JobCount(dot) + JobCount(pdf);
+    EXPECT_EQ(F11({true, false}),
+              (std::vector<std::string>{kPrint, "プリンタ「waybillpdf」が見つからなくなりました。「" + dot + "」に印刷しますか?"}));
+    EXPECT_EQ(JobCount(dot) + JobCount(pdf), before) << "No: nothing sent anywhere";
+    EXPECT_EQ(Printer(), std::string(kQueue) + " (見つかりません)");
+}
+
+TEST_F(PrinterStateCups, APrinterThatIsOffIsNotSentTheSameWaybillTwiceUnasked)
+{
+    ASSERT_EQ(AddQueue("hoxa_off", "socket://127.0.0.1:" + std::to_string(ClosedPort())), 0);
+    Register("hoxa_off");
+    Start();
+    EXPECT_EQ(F11({true}), std::vector<std::string>{kPrint});
+    EXPECT_EQ(form->Guidance().rfind("「hoxa_off」に送りました (ジョブ ", 0), 0u) << form->Guidance();
+    // Yes to whatever the server says of the printer, No to sending it again.
+    const std::string again = "前の印刷が まだプリンタに届いていません (1 件)。もう一度送りますか?";
+    onQuestion = [&](const std::string& q) { answers = {!q.ends_with(again)}; };
+    const std::vector<std::string> second = F11({});
+    ASSERT_FALSE(second.empty());
+    EXPECT_TRUE(second.back().ends_with(again)) << second.back();
+    EXPECT_EQ(JobCount("hoxa_off"), 1);
+}
+
+TEST_F(PrinterStateCups, AJobIsFollowedUntilItIsPrintedOrTheServerStopsIt)
+{
+    ASSERT_EQ(AddQueue("hoxa_nofolder", "file://" + out + "/missing/nofolder.out"), 0);
+    for (const std::string& queue : {std::string(kQueue), std::string("hoxa_nofolder")}) {
+        SCOPED_TRACE(queue);
+        Register(queue);
+        if (form) Restart();
+        else Start();
+        form->Gate().SetFollowUp(100, 10000);
+        EXPECT_EQ(F11({true}), std::vector<std::string>{kPrint});
+        const std::string sent = form->Guidance();
+        ASSERT_EQ(sent.rfind("「" + queue + "」に送りました (ジョブ ", 0), 0u) << sent;
+        const std::string number = sent.substr(sent.rfind(' ') + 1, sent.size() - sent.rfind(' ') - 2);
+        const std::string job = "「" + queue + "」のジョブ " + number;
+        if (queue == kQueue) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return form->Guidance() == job + " を印刷しました"; }, 10000))
+                << form->Guidance();
+        } else {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return CountBoxes(BoxKind::Error) > 0; }, 10000));
+            EXPECT_EQ(boxes.back().text.rfind(job + " は印刷サーバーで止まっています。まだ印刷されていません。", 0), 0u)
+                << boxes.back().text;
+        }
+    }
+}
+
+TEST_F(PrinterStateCups, APrintServerAwayIsNamedAndThePrinterMarkedUntilItIsBack)
+{
+    Register(kQueue);
+    const std::string away = "プリント サーバー(127.0.0.1)に接続できません";
+    cupsSetServer("127.0.0.1:1");  // nothing listens there
+    Start();
+    EXPECT_EQ(printerBoxes.size(), 1u) << "the start-up box, as before";
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(Printer(), std::string(kQueue) + " (見つかりません)");
+        EXPECT_EQ(form->Guidance(), away);
+        cupsSetServer(nullptr);  // back to the private server
+        EXPECT_TRUE(watcher->CheckNow());
+        EXPECT_EQ(Printer(), kQueue);
+        EXPECT_NE(form->Guidance(), away);
+        cupsSetServer("127.0.0.1:1");  // away again while the program runs
+        EXPECT_FALSE(watcher->CheckNow());
+    }
+    cupsSetServer(nullptr);
 }
 
 }  // namespace
