@@ -348,9 +348,9 @@ std::optional<PostalAddress> PostalCodeTable::Find(std::uint32_t code) const
                          std::string(data_->Text(r.town, r.townLen))};
 }
 
-std::vector<std::string_view> PostalCodeTable::NeighbourTowns(std::uint32_t code) const
+std::vector<std::pair<std::uint32_t, std::string_view>> PostalCodeTable::NeighbourTowns(std::uint32_t code) const
 {
-    std::vector<std::string_view> towns;
+    std::vector<std::pair<std::uint32_t, std::string_view>> towns;
     if (!data_) return towns;
     const auto& codes = data_->codes;
     const auto self = std::lower_bound(codes.begin(), codes.end(), code);
@@ -359,7 +359,7 @@ std::vector<std::string_view> PostalCodeTable::NeighbourTowns(std::uint32_t code
     const std::uint32_t block = code / 10000 * 10000;
     for (auto it = std::lower_bound(codes.begin(), codes.end(), block); it != codes.end() && *it < block + 10000; ++it) {
         const Data::Record& r = data_->records[static_cast<std::size_t>(it - codes.begin())];
-        if (r.area == area && r.townLen > 0) towns.push_back(data_->Text(r.town, r.townLen));
+        if (r.area == area && r.townLen > 0) towns.emplace_back(*it, data_->Text(r.town, r.townLen));
     }
     return towns;
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace hoxa {
@@ -68,10 +69,10 @@ public:
 
     std::optional<PostalAddress> Find(std::uint32_t code) const;
 
-    // The towns of the codes with the same first three digits and the same
-    // prefecture and city as `code` (its own among them), pointing into the
-    // table; empty for an unknown code.
-    std::vector<std::string_view> NeighbourTowns(std::uint32_t code) const;
+    // The codes with the same first three digits and the same prefecture and
+    // city as `code` (itself among them) that have a town, with the town
+    // pointing into the table; empty for an unknown code.
+    std::vector<std::pair<std::uint32_t, std::string_view>> NeighbourTowns(std::uint32_t code) const;
 
 private:
     struct Data;

@@ -96,11 +96,22 @@ int KanjiDigit(std::string_view ch)
     return -1;
 }
 
-// A town as it is compared: half-width, numbers in kanji as Arabic numbers
-// (十二 -> 12, 二十四 -> 24), ケ/ヶ/が/ガ as ｹ, の/ノ/之 as ﾉ, blanks dropped.
+// A town as it is compared: without a leading 大字 or 字, half-width, numbers
+// in kanji as Arabic numbers (十二 -> 12, 二十四 -> 24), ケ/ヶ/が/ガ as ｹ,
+// の/ノ/之 as ﾉ, blanks dropped.
+std::string_view WithoutAza(std::string_view text)
+{
+    text = text.substr(SkipBlanks(text, 0));
+    for (const std::string_view prefix : {"大字", "字"})
+        if (text.substr(0, prefix.size()) == prefix) return text.substr(prefix.size());
+    return text;
+}
+
+std::string_view Head(std::string_view text) { return text.empty() ? text : text.substr(0, CharLenAt(text, 0)); }
+
 std::string TownKey(std::string_view text)
 {
-    const std::string half = ToHalfWidth(text);
+    const std::string half = ToHalfWidth(WithoutAza(text));
     const std::string_view s = half;
     std::string out;
     out.reserve(s.size());
@@ -139,29 +150,27 @@ std::string TownKey(std::string_view text)
 
 // The town of a code against the rest of an address: false only when the
 // rest goes on with another town of the same city and does not hold the
-// code's own after it (京都市: 烏丸通七条上る東塩小路町 holds 東塩小路町).
+// code's own after it (京都市: 烏丸通七条上る東塩小路町 holds 東塩小路町).  A
+// code without a town (以下に掲載がない場合) does not fit a town that has an
+// ordinary code of its own; the codes of large offices (last four digits from
+// 8000) do not count for that.
 bool TownAgrees(const PostalCodeTable& table, std::uint32_t code, std::string_view town, std::string_view rest)
 {
-    rest = rest.substr(SkipBlanks(rest, 0));
-    for (const std::string_view prefix : {"大字", "字"})
-        if (rest.substr(0, prefix.size()) == prefix) {
-            rest.remove_prefix(prefix.size());
-            break;
-        }
-    if (rest.empty()) return true;
     const std::string key = TownKey(rest), own = TownKey(town);
+    if (key.empty()) return true;
     // The longest town of the same city that the rest begins with; only towns
     // that begin with the rest's first character, or with a number, may.
-    const std::string_view first = rest.substr(0, CharLenAt(rest, 0));
+    const std::string_view first = Head(WithoutAza(rest));
     std::string best;
-    for (const std::string_view other : table.NeighbourTowns(code)) {
-        const std::string_view head = other.substr(0, CharLenAt(other, 0));
+    for (const auto& [other, otherTown] : table.NeighbourTowns(code)) {
+        if (own.empty() && other % 10000 >= 8000) continue;
+        const std::string_view head = Head(WithoutAza(otherTown));
         if (head != first && KanjiDigit(head) < 0 && head != "十") continue;
-        const std::string k = TownKey(other);
+        const std::string k = TownKey(otherTown);
         if (k.size() > best.size() && key.rfind(k, 0) == 0) best = k;
     }
     // A building's code names its town first (恵比寿恵比寿ガーデンプレイス１階).
-    return best.empty() || own.rfind(best, 0) == 0 || key.find(own, best.size()) != std::string::npos;
+    return best.empty() || (!own.empty() && (own.rfind(best, 0) == 0 || key.find(own, best.size()) != std::string::npos));
 }
 
 }  // namespace
@@ -183,7 +192,7 @@ std::optional<bool> AddressMatchesPostalCode(std::string_view zip, std::string_v
     std::size_t end = afterPref == std::string_view::npos ? afterPref : AfterCity(address, afterPref, a->city);
     if (end == std::string_view::npos) end = AfterCity(address, start, a->city);
     if (end == std::string_view::npos) return false;
-    return a->town.empty() || TownAgrees(table, *code, a->town, address.substr(end));
+    return TownAgrees(table, *code, a->town, address.substr(end));
 }
 
 }  // namespace hoxa
