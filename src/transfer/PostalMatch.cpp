@@ -169,8 +169,10 @@ bool TownAgrees(const PostalCodeTable& table, std::uint32_t code, std::string_vi
         const std::string k = TownKey(otherTown);
         if (k.size() > best.size() && key.rfind(k, 0) == 0) best = k;
     }
-    // A building's code names its town first (恵比寿恵比寿ガーデンプレイス１階).
-    return best.empty() || (!own.empty() && (own.rfind(best, 0) == 0 || key.find(own, best.size()) != std::string::npos));
+    // A building's code (its last four digits 6000 to 6999) names its town
+    // first: 恵比寿恵比寿ガーデンプレイス１階.
+    const bool building = code % 10000 / 1000 == 6 && own.rfind(best, 0) == 0;
+    return best.empty() || best == own || (!own.empty() && (building || key.find(own, best.size()) != std::string::npos));
 }
 
 }  // namespace
