@@ -90,15 +90,9 @@ bool TForm_Main::ConfirmMarkedFields()
 {
     if (!checkMarks_.AnyMarked()) return true;
     if (AskYesNo(this, kMarkedQuestion, DefaultAnswer::No)) return true;
-    // No: the first marked field, in the order of the window, with its reason.
-    const auto edits = DestinationEdits(*ui_);
-    for (std::size_t f = 0; f < kDestFields; ++f) {
-        const auto& reasons = checkMarks_.reasons[f];
-        if (reasons.empty()) continue;
-        edits[f]->setFocus(Qt::OtherFocusReason);
-        SetGuidance(reasons.front());
-        break;
-    }
+    // No: the field to fix first, with its reason.
+    DestinationEdits(*ui_)[static_cast<std::size_t>(checkMarks_.FirstField())]->setFocus(Qt::OtherFocusReason);
+    SetGuidance(checkMarks_.FirstReason());
     return false;
 }
 
