@@ -128,8 +128,9 @@ TEST(PostalConverter, ReadsJapanPostsOwnFilesAsPublished)
     const PostalCodeTable t = PostalCodeTable::FromBytes(bytes);
     ASSERT_TRUE(t.Loaded()) << t.Source();
     EXPECT_EQ(t.Source(), "japanpost KEN_ALL.CSV JIGYOSYO.CSV (2025-10-31)");
-    EXPECT_EQ(t.Size(), 17u);
+    EXPECT_EQ(t.Size(), 19u);
     ExpectAddresses(t, {
+        {287901, "岩手県", "九戸郡洋野町", "種市"},   // 地割 ranges and notes
         {482402, "北海道", "余市郡仁木町", "大江"},   // a note over two records
         {640941, "北海道", "札幌市中央区", "旭ケ丘"},
         {1000301, "東京都", "利島村", ""},           // 利島村一円
@@ -137,6 +138,7 @@ TEST(PostalConverter, ReadsJapanPostsOwnFilesAsPublished)
         {1008799, "東京都", "千代田区", "大手町"},    // jigyosyo
         {2892156, "千葉県", "匝瑳市", ""},
         {4090211, "山梨県", "北都留郡小菅村", ""},
+        {4400032, "愛知県", "豊橋市", ""},  // two towns listed in one record
         {4506201, "愛知県", "名古屋市中村区", "名駅ミッドランドスクエア（高層棟）１階"},
         {4506290, "愛知県", "名古屋市中村区", "名駅ミッドランドスクエア（高層棟）"},
         {4520961, "愛知県", "清須市", "春日"},       // 春日 is a jigyosyo's town

@@ -239,7 +239,9 @@ def clean_town(town, city):
     # "<town>一円": the whole town or village; 一円 alone is a real place (多賀町一円).
     if town.endswith("一円") and len(town) > 2 and city.endswith(town[:-2]):
         return ""
-    return town
+    # Numbered 地割 and their ranges, written outside parentheses too
+    # (種市第８地割～第１４地割, 大沓３６地割), are how the area is divided.
+    return re.sub(r"第?[%s]+地割.*$" % NUMERALS, "", town) or town
 
 
 # ------------------------------------------------------------- whole units
@@ -324,9 +326,10 @@ def convert(records):
     by_code, towns_by_city = {}, {}
     for code, pref, city, town in join_split_records(records):
         pref, city = pref.strip(), city.strip()
-        town = clean_town(town, city)
-        by_code.setdefault(code, []).append((pref, city, town))
-        towns_by_city.setdefault((pref, city), set()).add(town)
+        # One record may list several towns: 岩田町居村、北郷中.
+        for part in clean_town(town, city).split("、"):
+            by_code.setdefault(code, []).append((pref, city, part))
+            towns_by_city.setdefault((pref, city), set()).add(part)
     # What the towns of each code of a city share, counted by code.
     shared_by_city = {}
     for entries in by_code.values():
