@@ -136,14 +136,10 @@ TEST(PostalConverter, ReadsJapanPostsOwnFilesAsPublished)
         {1000301, "東京都", "利島村", ""},           // 利島村一円
         {1006801, "東京都", "千代田区", "大手町ＪＡビル１階"},  // （１階）
         {1008799, "東京都", "千代田区", "大手町"},    // jigyosyo
-        {2892156, "千葉県", "匝瑳市", ""},
-        {4090211, "山梨県", "北都留郡小菅村", ""},
         {4400032, "愛知県", "豊橋市", ""},  // two towns listed in one record
-        {4506201, "愛知県", "名古屋市中村区", "名駅ミッドランドスクエア（高層棟）１階"},
         {4506290, "愛知県", "名古屋市中村区", "名駅ミッドランドスクエア（高層棟）"},
         {4520961, "愛知県", "清須市", "春日"},       // 春日 is a jigyosyo's town
         {5220317, "滋賀県", "犬上郡多賀町", "一円"},  // a place called 一円
-        {6750000, "兵庫県", "", ""},
     });
     // The same files zipped as Japan Post publishes them give the same list.
     for (const char* name : {"KEN_ALL.CSV", "JIGYOSYO.CSV"})
@@ -279,7 +275,6 @@ TEST(PostalData, MissingOrDamagedFileGivesNoLookUpAndOneLineToShow)
         {"bad code", DataFile("=東京都\t千代田区\n100000x\n", 1)},
         {"last line not ended", DataFile("=東京都\t千代田区\n1000000", 1)},
         {"a record count no body holds", withRecords("1000000000000000000")},
-        {"a record count past any number", withRecords("99999999999999999999999")},
         {"bytes CP932 does not hold", DataFile("=東京都\t千代田区\n1000001\t\x80\xFF\n", 1)},
         {"a control byte in a town", DataFile("=東京都\t千代田区\n1000001\t千\x01\n", 1)},
         {"header not text", "HOXA-POSTAL 1\npackage \x93\x8C\n" + DataFile(body, 2).substr(14)},
