@@ -5,7 +5,9 @@
 #include "base/cp932.h"
 #include "transfer/HalfWidth.h"
 
+#include <algorithm>
 #include <array>
+#include <string>
 
 namespace hoxa {
 
@@ -96,9 +98,7 @@ int KanjiDigit(std::string_view ch)
     return -1;
 }
 
-// A town as it is compared: without a leading 大字 or 字, half-width, numbers
-// in kanji as Arabic numbers (十二 -> 12, 二十四 -> 24), ケ/ヶ/が/ガ as ｹ,
-// の/ノ/之 as ﾉ, blanks dropped.
+// A town or the rest of an address without its leading blanks and 大字 or 字.
 std::string_view WithoutAza(std::string_view text)
 {
     text = text.substr(SkipBlanks(text, 0));
@@ -109,6 +109,9 @@ std::string_view WithoutAza(std::string_view text)
 
 std::string_view Head(std::string_view text) { return text.empty() ? text : text.substr(0, CharLenAt(text, 0)); }
 
+// A town as it is compared: without a leading 大字 or 字, half-width, numbers
+// in kanji as Arabic numbers (十二 -> 12, 二十四 -> 24), ケ/ヶ/が/ガ as ｹ,
+// の/ノ/之 as ﾉ, blanks dropped.
 std::string TownKey(std::string_view text)
 {
     const std::string half = ToHalfWidth(WithoutAza(text));

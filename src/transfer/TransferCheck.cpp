@@ -46,7 +46,6 @@ std::size_t SkipBlanksFrom(std::string_view folded, std::size_t i)
     return i;
 }
 
-
 void CheckZip(std::string_view zip, Marks& marks)
 {
     if (zip.empty()) return;  // an empty code is judged against the pasted lines
@@ -201,10 +200,9 @@ void CheckAddress(const DestinationFields& d, Marks& marks)
     static const WordList numberWords{"番", "号", "丁目", "郵便局", "局留", "局止", "留置"};
     if (!HasDigit(a1) && !HasDigit(a2) && !numberWords.In(a1 + a2))
         marks.Add(DestField::Add1, why::kAddrNoNumber);
-    const std::string s2a = Squeeze(a2);
     if (!HasDigit(a2) && !HasBuildingWord(a2) && StartsWithDepartment(a2))
         marks.Add(DestField::Add2, why::kAddr2Person);
-    else if (!s2a.empty() && !HasDigit(a2) && !HasBuildingWord(a2) && !companyLine && !StartsLikeAddress(s2a))
+    else if (!s2.empty() && !HasDigit(a2) && !HasBuildingWord(a2) && !companyLine && !StartsLikeAddress(s2))
         marks.Add(DestField::Add2, why::kAddr2NotAddress);
 }
 
