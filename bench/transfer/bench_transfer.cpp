@@ -1,5 +1,6 @@
 // The whole address transfer on a typical pasted delivery block, and the check
 // that follows it.
+#include "transfer/PostalCodes.h"
 #include "transfer/Transfer.h"
 #include "transfer/TransferCheck.h"
 
@@ -55,11 +56,11 @@ namespace {
 // The check after a transfer, on the fields the transfer gave: once with the
 // seven lines of a clean block, once with the sixteen lines of a whole mail
 // (more lines to trace, most of them marked).
-void CheckAfterTransfer(benchmark::State& state, const hoxa::Lines& lines)
+void CheckAfterTransfer(benchmark::State& state, const hoxa::Lines& lines, const hoxa::ZipAddressLookup& lookup = {})
 {
     const hoxa::TransferResult r = hoxa::TransferText(lines);
     const hoxa::DestinationFields fields{r.zip, r.add1, r.add2, r.custo1, r.tel};
-    for (auto _ : state) benchmark::DoNotOptimize(hoxa::CheckTransfer(lines, fields));
+    for (auto _ : state) benchmark::DoNotOptimize(hoxa::CheckTransfer(lines, fields, lookup));
 }
 
 void BM_CheckSevenLines(benchmark::State& state) { CheckAfterTransfer(state, kSevenLines); }
@@ -67,5 +68,15 @@ BENCHMARK(BM_CheckSevenLines);
 
 void BM_CheckSixteenLines(benchmark::State& state) { CheckAfterTransfer(state, kSixteenLines); }
 BENCHMARK(BM_CheckSixteenLines);
+
+// As the window checks: postal code and address compared through the data
+// (loaded before the timing).
+void BM_CheckSixteenLinesWithPostalData(benchmark::State& state)
+{
+    hoxa::UsePostalDataFile(HOXA_POSTAL_DATA);
+    benchmark::DoNotOptimize(hoxa::LookUpPostalCode("100-0001"));
+    CheckAfterTransfer(state, kSixteenLines, &hoxa::AddressMatchesPostalCode);
+}
+BENCHMARK(BM_CheckSixteenLinesWithPostalData);
 
 }  // namespace

@@ -86,15 +86,10 @@ void TForm_Main::ClearCheckMarks()
 
 void TForm_Main::FocusFirstMarkedField()
 {
-    // The first marked field, in the order of the window, with its reason.
-    const auto edits = DestinationEdits(*ui_);
-    for (std::size_t f = 0; f < kDestFields; ++f) {
-        const auto& reasons = checkMarks_.reasons[f];
-        if (reasons.empty()) continue;
-        edits[f]->setFocus(Qt::OtherFocusReason);
-        SetGuidance(reasons.front());
-        break;
-    }
+    // The field to fix first, with its reason.
+    if (!checkMarks_.AnyMarked()) return;
+    DestinationEdits(*ui_)[static_cast<std::size_t>(checkMarks_.FirstField())]->setFocus(Qt::OtherFocusReason);
+    SetGuidance(checkMarks_.FirstReason());
 }
 
 }  // namespace hoxa

@@ -33,9 +33,12 @@ void TForm_Main::Edit_MyZipEdited() { PostalFill(ui_->Edit_MyZip, ui_->Edit_MyAD
 void TForm_Main::PostalFill(TCpEdit* zipField, TCpEdit* addressField)
 {
     // The sender's code is not converted in its field; full-width digits are
-    // still read as a code.
-    const std::optional<std::uint32_t> code = ParsePostalCode(Trim(ToHalfWidth(zipField->Text())));
+    // still read as a code, and so is every common way of writing one.
+    const std::optional<std::uint32_t> code = ReadPostalCode(zipField->Text());
     if (!code) return;  // not (yet) a complete code
+    // Written another way ("〒100ー0001", "100 0001"), it becomes what the
+    // waybill prints.
+    if (!ParsePostalCode(Trim(ToHalfWidth(zipField->Text())))) zipField->SetText(FormatPostalCode(*code));
     // Loaded here, on the first complete code, never at start.
     const PostalCodeTable& table = PostalCodes();
     if (!table.Loaded()) {

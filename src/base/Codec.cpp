@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <vector>
@@ -85,6 +86,21 @@ int UnitToUndefinedByte(char16_t u)
     }
 }
 
+// Characters of web pages that CP932 lacks but that stand for one it has: the
+// typographic spaces of HTML (no-break, en, em, thin ...) are a space, the
+// invisible ones (zero-width space and joiners, word joiner, byte-order mark)
+// are nothing, and the non-breaking hyphen and the figure and en dashes are the
+// hyphen ‐.  Everything else is itself.
+constexpr int kDrop = -1;
+
+int WebCharAs(char16_t u)
+{
+    if (u == 0x00A0 || (u >= 0x2000 && u <= 0x200A) || u == 0x202F || u == 0x205F) return 0x20;
+    if ((u >= 0x200B && u <= 0x200D) || u == 0x2060 || u == 0xFEFF) return kDrop;
+    if (u >= 0x2011 && u <= 0x2013) return 0x2010;
+    return u;
+}
+
 }  // namespace
 
 QString ToQString(std::string_view cp932)
@@ -113,7 +129,15 @@ std::string FromQString(const QString& text, bool* lost)
     std::string out;
     out.reserve(static_cast<std::size_t>(text.size()) * 2);
     const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
-    const qsizetype n = text.size();
+    qsizetype n = text.size();
+    std::u16string web;
+    if (std::any_of(units, units + n, [](char16_t u) { return WebCharAs(u) != u; })) {
+        web.reserve(static_cast<std::size_t>(n));
+        for (qsizetype k = 0; k < n; ++k)
+            if (const int u = WebCharAs(units[k]); u != kDrop) web.push_back(static_cast<char16_t>(u));
+        units = web.data();
+        n = static_cast<qsizetype>(web.size());
+    }
     qsizetype i = 0;
     while (i < n) {
         // Hand the converter a run of characters up to the next one we map ourselves.

@@ -16,7 +16,11 @@ QString ToQString(std::string_view cp932);
 // Text to CP932 bytes.  A character that CP932 cannot hold becomes 〓 (0x81 0xAC);
 // *lost (when given) is set to true if that happened, else left untouched.
 // The JIS-style forms that input methods produce (U+301C, U+2212, ...) land on
-// their CP932 counterparts.
+// their CP932 counterparts.  What web pages put in for layout becomes what it
+// shows: the no-break and other typographic spaces (U+00A0, U+2000-U+200A,
+// U+202F, U+205F) a space, the zero-width characters (U+200B-U+200D, U+2060,
+// U+FEFF) nothing, the non-breaking hyphen and the figure and en dashes
+// (U+2011-U+2013) the hyphen ‐.  The full-width space U+3000 stays itself.
 std::string FromQString(const QString& text, bool* lost = nullptr);
 
 // CP932 bytes to UTF-8 and back, for files and databases that hold UTF-8 (order

@@ -64,6 +64,15 @@ std::vector<NumberRun> NumberRuns(std::string_view folded)
 
 bool IsTelNumber(const NumberRun& r) { return (r.digits.size() == 10 || r.digits.size() == 11) && r.digits[0] == '0'; }
 
+bool IsServiceNumber(const NumberRun& r)
+{
+    // Ten digits: 080 followed by 0 is a mobile number of eleven.
+    if (r.digits.size() != 10) return false;
+    for (const std::string_view prefix : {"0120", "0800", "0570"})
+        if (r.digits.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
 bool IsZipNumber(const NumberRun& r)
 {
     return r.digits.size() == 7 && (r.groups == 1 || (r.groups == 2 && r.firstGroup == 3));
@@ -121,12 +130,44 @@ const WordList& NameBuildingWords()
     return words;
 }
 
+const WordList& BuildingEndWords()
+{
+    static const WordList words{"ヒル", "ヒルズ", "タワー", "タワーズ", "コート", "テラス", "ハウス", "パレス",
+                                "ヴィラ", "ハイム", "レジデンス", "マンション", "ハイツ", "コーポ", "アパート", "ビル"};
+    return words;
+}
+
+const WordList& DepartmentWords()
+{
+    static const WordList words{"部", "課", "係", "室", "支店", "支社", "営業所", "事業所", "工場", "センター", "受付"};
+    return words;
+}
+
+bool HasGoods(std::string_view folded)
+{
+    static const WordList words{"商品", "品名", "数量", "小計"};
+    static const WordList units{"個", "本", "箱", "袋", "枚", "点", "kg", "g", "L", "ml", "円", "セット", "ケース", "パック"};
+    if (words.In(folded)) return true;
+    for (std::size_t i = 0; i < folded.size(); i += CharLenAt(folded, i)) {
+        const bool digit = IsDigitCode(static_cast<unsigned char>(folded[i]));
+        if (digit && i + 1 < folded.size() && units.StartOf(folded.substr(i + 1))) return true;
+        // A sign of multiplication before a number: ×2, 1L×6.
+        if (folded.compare(i, 2, "×") == 0 && i + 2 < folded.size() &&
+            IsDigitCode(static_cast<unsigned char>(folded[i + 2])))
+            return true;
+    }
+    return false;
+}
+
 const WordList& NoteWords()
 {
     static const WordList words{
         "お世話", "お願い", "ありがとう", "よろしく", "以下", "下記", "注文", "支払", "決済", "配送",
         "配達", "希望", "日時", "時間", "指定", "不在", "備考", "商品", "合計", "数量", "金額", "送料",
         "以上", "情報", "宅配", "依頼主", "※", "FAX", "Fax", "fax", "ファックス", "同じ", "お届け",
+        // gifts and options of an order, and the shop's own lines
+        "のし", "熨斗", "ギフト", "包装", "ラッピング", "メッセージ", "カード", "紙袋", "手提", "領収書",
+        "明細", "納品書", "ニックネーム", "フリーダイヤル", "問い合わせ", "問合せ", "ご不明", "営業時間",
     };
     return words;
 }
@@ -159,7 +200,7 @@ const WordList& NameLabelWords()
 
 const WordList& SentenceWords()
 {
-    static const WordList words{"。", "、", "です", "ます", "お世話", "お願い", "下さい", "ください"};
+    static const WordList words{"。", "、", "お世話", "お願い", "下さい", "ください"};
     return words;
 }
 
@@ -248,6 +289,41 @@ bool IsReadingLine(std::string_view folded)
         i += len;
     }
     return kana;
+}
+
+namespace {
+
+// Only characters of one kind, and blanks; at least one of that kind.
+template <typename Kind>
+bool IsLineOf(std::string_view folded, Kind kind)
+{
+    bool any = false;
+    for (std::size_t i = 0; i < folded.size();) {
+        const std::size_t len = CharLenAt(folded, i);
+        const unsigned c = CodeAt(folded, i, len);
+        if (kind(c)) any = true;
+        else if (c != ' ') return false;
+        i += len;
+    }
+    return any;
+}
+
+}  // namespace
+
+bool IsHiraganaLine(std::string_view folded) { return IsLineOf(folded, IsHiraganaCode); }
+
+bool IsLatinLine(std::string_view folded) { return IsLineOf(folded, IsLatinCode); }
+
+std::size_t WordCount(std::string_view folded)
+{
+    std::size_t words = 0;
+    bool in = false;
+    for (const char c : folded) {
+        const bool blank = c == ' ';
+        if (!blank && !in) ++words;
+        in = !blank;
+    }
+    return words;
 }
 
 bool IsOnlySigns(std::string_view folded)

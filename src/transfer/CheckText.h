@@ -111,6 +111,10 @@ std::vector<NumberRun> NumberRuns(std::string_view folded);
 
 bool IsTelNumber(const NumberRun& r);
 
+// A number that reaches a shop or a service rather than a person: free dial
+// (0120, 0800) and navi dial (0570).
+bool IsServiceNumber(const NumberRun& r);
+
 bool IsZipNumber(const NumberRun& r);
 
 // The first telephone number, or postal code, in a folded text ("" if none).
@@ -131,6 +135,15 @@ const WordList& BuildingWords();
 // Building words that no person's or company's name holds (方 is in 緒方, 階
 // in 二階堂, 館 in 館野).
 const WordList& NameBuildingWords();
+
+// Words that end a building's name (サンライズヒル, 六本木タワー, ルミエールコート).
+const WordList& BuildingEndWords();
+
+// A department or section of a company: 営業部, 物流課, 札幌支店.
+const WordList& DepartmentWords();
+
+// Goods and their quantities: 商品, ×2, 6本, 5kg.
+bool HasGoods(std::string_view folded);
 
 // Words of a note, an order or a greeting: a line holding one is no part of
 // the destination.
@@ -178,6 +191,13 @@ bool HasTwoPlaceWords(std::string_view folded);
 // Only katakana (either width), blanks, brackets and a reading label: a line
 // that gives how a name is read.
 bool IsReadingLine(std::string_view folded);
+
+// Only hiragana, or only Latin letters, in words separated by blanks.
+bool IsHiraganaLine(std::string_view folded);
+bool IsLatinLine(std::string_view folded);
+
+// The number of words separated by blanks.
+std::size_t WordCount(std::string_view folded);
 
 // No letter, digit, kana or kanji at all: a separator, a bracket pair, a mark.
 bool IsOnlySigns(std::string_view folded);

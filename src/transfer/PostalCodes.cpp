@@ -2,6 +2,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/cp932.h"
+#include "transfer/HalfWidth.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -93,6 +94,25 @@ bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line)
     return true;
 }
 
+// Text the converter writes: printable ASCII, half-width katakana and whole
+// double-byte characters; no control bytes, no bytes CP932 leaves undefined.
+bool IsCp932Text(std::string_view s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b >= 0x20 && b < 0x7F) ++i;
+        else if (b >= 0xA1 && b <= 0xDF) ++i;
+        else if (IsLeadByte(b) && i + 1 < s.size() && IsTrailByte(s[i + 1])) i += 2;
+        else return false;
+    }
+    return true;
+}
+
+bool IsHeaderText(std::string_view s)
+{
+    return std::all_of(s.begin(), s.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
 }  // namespace
 
 std::optional<std::uint32_t> ParsePostalCode(std::string_view zip)
@@ -106,6 +126,37 @@ std::optional<std::uint32_t> ParsePostalCode(std::string_view zip)
     if (n != 7 || (zip.size() != 7 && zip.size() != 8)) return std::nullopt;
     std::uint32_t code = 0;
     for (char d : digits) code = code * 10 + static_cast<std::uint32_t>(d - '0');
+    return code;
+}
+
+std::optional<std::uint32_t> ReadPostalCode(std::string_view typed)
+{
+    const std::string half = ToHalfWidth(typed);
+    const std::string_view s = half;
+    std::size_t i = 0;
+    const auto blanks = [&] {
+        while (i < s.size() && s[i] == ' ') ++i;
+    };
+    const auto digits = [&](std::size_t n, std::uint32_t& code) {
+        for (; n > 0; --n, ++i) {
+            if (i >= s.size() || !IsDigit(s[i])) return false;
+            code = code * 10 + static_cast<std::uint32_t>(s[i] - '0');
+        }
+        return true;
+    };
+    blanks();
+    if (s.substr(i, 2) == "〒") i += 2;
+    blanks();
+    std::uint32_t code = 0;
+    if (!digits(3, code)) return std::nullopt;
+    blanks();
+    // A hyphen-minus, the long vowel mark (ｰ after the conversion), ‐ or ―.
+    if (i < s.size() && (s[i] == '-' || s[i] == '\xB0')) ++i;
+    else if (s.substr(i, 2) == "‐" || s.substr(i, 2) == "―") i += 2;
+    blanks();
+    if (!digits(4, code)) return std::nullopt;
+    blanks();
+    if (i != s.size()) return std::nullopt;
     return code;
 }
 
@@ -171,7 +222,20 @@ PostalCodeTable PostalCodeTable::FromBytes(std::string_view file) { return FromB
 
 PostalCodeTable PostalCodeTable::FromBuffer(std::string&& bytes)
 {
+    // Everything below is bounded by the file's size; whatever else fails
+    // (memory) still gives a damaged table, never an exception.
+    try {
+        return Parse(std::move(bytes));
+    } catch (const std::exception& e) {
+        return Failed(PostalDataStatus::Damaged, e.what());
+    }
+}
+
+PostalCodeTable PostalCodeTable::Parse(std::string&& bytes)
+{
     const auto damaged = [](const char* why) { return Failed(PostalDataStatus::Damaged, why); };
+    // Offsets into the file are 32 bits.
+    if (bytes.size() > kMaxFile) return damaged("larger than any postal-code data file");
     auto data = std::make_shared<Data>();
     data->file = std::move(bytes);
     const std::string_view file = data->file;
@@ -185,6 +249,7 @@ PostalCodeTable PostalCodeTable::FromBuffer(std::string&& bytes)
     while (true) {
         if (!NextLine(file, pos, line)) return damaged("header cut short");
         if (line.empty()) break;
+        if (!IsHeaderText(line)) return damaged("header not ASCII text");
         const std::size_t sp = line.find(' ');
         const std::string_view key = line.substr(0, sp);
         const std::string_view value = sp == std::string_view::npos ? std::string_view() : line.substr(sp + 1);
@@ -201,6 +266,8 @@ PostalCodeTable PostalCodeTable::FromBuffer(std::string&& bytes)
     if (!records || !bodyLen || !bodyCrc) return damaged("header incomplete");
     if (file.size() - pos != *bodyLen) return damaged("body cut short or too long");
     if (Crc32(file.substr(pos)) != *bodyCrc) return damaged("body changed (CRC-32)");
+    // Each code takes a line of at least eight bytes.
+    if (*records > *bodyLen / 8) return damaged("record count larger than the body");
 
     // Body: "=prefecture\tcity" lines and "code[\ttown]" lines, codes ascending.
     data->codes.reserve(*records);
@@ -214,7 +281,8 @@ PostalCodeTable PostalCodeTable::FromBuffer(std::string&& bytes)
             const std::string_view pair = line.substr(1);
             const std::size_t tab = pair.find('\t');
             if (tab == std::string_view::npos || tab > 255 || pair.size() - tab - 1 > 255 ||
-                pair.find('\t', tab + 1) != std::string_view::npos)
+                pair.find('\t', tab + 1) != std::string_view::npos || !IsCp932Text(pair.substr(0, tab)) ||
+                !IsCp932Text(pair.substr(tab + 1)))
                 return damaged("bad area line");
             if (data->areas.size() > UINT16_MAX) return damaged("too many areas");
             const auto [it, added] = areaIndex.try_emplace(pair, static_cast<std::uint16_t>(data->areas.size()));
@@ -232,7 +300,7 @@ PostalCodeTable PostalCodeTable::FromBuffer(std::string&& bytes)
         std::size_t townLen = 0;
         if (line.size() > 7) {
             townLen = line.size() - 8;
-            if (line[7] != '\t' || townLen == 0 || townLen > 255 || line.find('\t', 8) != std::string_view::npos)
+            if (line[7] != '\t' || townLen == 0 || townLen > 255 || !IsCp932Text(line.substr(8)))
                 return damaged("bad code line");
         }
         if (area == SIZE_MAX) return damaged("code before any area");
@@ -270,6 +338,22 @@ std::optional<PostalAddress> PostalCodeTable::Find(std::uint32_t code) const
     const Data::Area& a = data_->areas[r.area];
     return PostalAddress{std::string(data_->Text(a.pref, a.prefLen)), std::string(data_->Text(a.city, a.cityLen)),
                          std::string(data_->Text(r.town, r.townLen))};
+}
+
+std::vector<std::pair<std::uint32_t, std::string_view>> PostalCodeTable::NeighbourTowns(std::uint32_t code) const
+{
+    std::vector<std::pair<std::uint32_t, std::string_view>> towns;
+    if (!data_) return towns;
+    const auto& codes = data_->codes;
+    const auto self = std::lower_bound(codes.begin(), codes.end(), code);
+    if (self == codes.end() || *self != code) return towns;
+    const std::uint16_t area = data_->records[static_cast<std::size_t>(self - codes.begin())].area;
+    const std::uint32_t block = code / 10000 * 10000;
+    for (auto it = std::lower_bound(codes.begin(), codes.end(), block); it != codes.end() && *it < block + 10000; ++it) {
+        const Data::Record& r = data_->records[static_cast<std::size_t>(it - codes.begin())];
+        if (r.area == area && r.townLen > 0) towns.emplace_back(*it, data_->Text(r.town, r.townLen));
+    }
+    return towns;
 }
 
 // ------------------------------------------------------- the program's table
@@ -348,71 +432,6 @@ std::optional<PostalAddress> LookUpPostalCode(std::string_view zip)
     const std::optional<std::uint32_t> code = ParsePostalCode(zip);
     if (!code) return std::nullopt;
     return PostalCodes().Find(*code);
-}
-
-// ------------------------------------------------------------ address check
-
-namespace {
-
-bool IsBlankAt(std::string_view s, std::size_t i)
-{
-    return static_cast<unsigned char>(s[i]) <= 0x20 ||
-           (i + 1 < s.size() && s[i] == '\x81' && s[i + 1] == '\x40');  // full-width space
-}
-
-std::size_t SkipBlanks(std::string_view s, std::size_t i)
-{
-    while (i < s.size() && IsBlankAt(s, i)) i += CharLenAt(s, i);
-    return i;
-}
-
-// ケ and ヶ are written for one another in place names.
-std::string_view Folded(std::string_view ch) { return ch == "ヶ" ? std::string_view("ケ") : ch; }
-
-// Where the address goes on after part, read from i on (blanks before each of
-// part's characters skipped); npos when it does not go on with part.
-std::size_t After(std::string_view address, std::size_t i, std::string_view part)
-{
-    for (std::size_t k = 0; k < part.size();) {
-        const std::size_t n = CharLenAt(part, k);
-        i = SkipBlanks(address, i);
-        if (i >= address.size()) return std::string_view::npos;
-        const std::size_t m = CharLenAt(address, i);
-        if (Folded(address.substr(i, m)) != Folded(part.substr(k, n))) return std::string_view::npos;
-        i += m;
-        k += n;
-    }
-    return i;
-}
-
-// The city as written in full, without its county (八重山郡与那国町 -> 与那国町),
-// and a ward of a designated city on its own (福岡市博多区 -> 博多区).
-bool BeginsWithCity(std::string_view address, std::size_t i, std::string_view city)
-{
-    if (After(address, i, city) != std::string_view::npos) return true;
-    std::size_t cityEnd = std::string_view::npos, last = 0;
-    for (std::size_t k = 0; k < city.size(); k += CharLenAt(city, k)) {
-        if (city.substr(k, 2) == "郡" && k + 2 < city.size())
-            return After(address, i, city.substr(k + 2)) != std::string_view::npos;
-        if (city.substr(k, 2) == "市" && cityEnd == std::string_view::npos) cityEnd = k + 2;
-        last = k;
-    }
-    const bool ward = cityEnd < city.size() && city.substr(last) == "区";
-    return ward && After(address, i, city.substr(cityEnd)) != std::string_view::npos;
-}
-
-}  // namespace
-
-std::optional<bool> AddressMatchesPostalCode(std::string_view zip, std::string_view address)
-{
-    const std::optional<PostalAddress> a = LookUpPostalCode(zip);
-    if (!a) return std::nullopt;
-    const std::size_t start = SkipBlanks(address, 0);
-    const std::size_t afterPref = After(address, start, a->prefecture);
-    // A code shared by several cities has only the prefecture in common.
-    if (a->city.empty()) return afterPref != std::string_view::npos;
-    return (afterPref != std::string_view::npos && BeginsWithCity(address, afterPref, a->city)) ||
-           BeginsWithCity(address, start, a->city);
 }
 
 }  // namespace hoxa

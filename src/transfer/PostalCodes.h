@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace hoxa {
@@ -27,6 +28,12 @@ struct PostalAddress {
 // The 7-digit number of a code written "1000001" or "100-0001" in half-width
 // digits and nothing else; nullopt for any other text.
 std::optional<std::uint32_t> ParsePostalCode(std::string_view zip);
+
+// The code in a postal-code field as people write it: after the half-width
+// conversion, an optional 〒, three digits, a hyphen, dash, long vowel mark or
+// blank (or nothing) and four digits, blanks around them ("〒100-0001",
+// "100ー0001", "100‐0001", "100 0001"); nullopt for any other text.
+std::optional<std::uint32_t> ReadPostalCode(std::string_view typed);
 
 // 1000001 -> "100-0001".
 std::string FormatPostalCode(std::uint32_t code);
@@ -62,9 +69,15 @@ public:
 
     std::optional<PostalAddress> Find(std::uint32_t code) const;
 
+    // The codes with the same first three digits and the same prefecture and
+    // city as `code` (itself among them) that have a town, with the town
+    // pointing into the table; empty for an unknown code.
+    std::vector<std::pair<std::uint32_t, std::string_view>> NeighbourTowns(std::uint32_t code) const;
+
 private:
     struct Data;
     static PostalCodeTable FromBuffer(std::string&& file);
+    static PostalCodeTable Parse(std::string&& file);
     static PostalCodeTable Failed(PostalDataStatus status, std::string why);
 
     PostalDataStatus status_ = PostalDataStatus::Missing;
@@ -91,11 +104,17 @@ void UsePostalDataFile(std::string path);
 std::optional<PostalAddress> LookUpPostalCode(std::string_view zip);
 
 // Whether an address begins with the prefecture and city of a postal code, or
-// with the city alone (blanks between them are ignored, ケ and ヶ are one, and a
-// county's name may be left out: 与那国町 for 八重山郡与那国町).  A code that
-// covers several cities with nothing in common (335-0000: 蕨市 and 戸田市) has
-// no city in the list; then only the prefecture is checked, and it must be
-// written.  nullopt: the code is malformed or unknown, or there is no data.
+// with the city alone (blanks between them are ignored, ケ and ヶ are one, a
+// county's name may be left out: 与那国町 for 八重山郡与那国町, and a ward may
+// have the name it had before a reorganisation: 浜松市中区 for 浜松市中央区),
+// and then with its town where the list has one: the address must not go on
+// with another town of the same city under a code of the same first three
+// digits (世田谷区三軒茶屋 is not 154-0004 太子堂; kanji and Arabic numbers,
+// ケ/ヶ/が and の/ノ are one, a leading 大字 or 字 is skipped).
+// A code that covers several cities with nothing in common (335-0000: 蕨市 and
+// 戸田市) has no city in the list; then only the prefecture is checked, and it
+// must be written.  nullopt: the code is malformed or unknown, or there is no
+// data.
 std::optional<bool> AddressMatchesPostalCode(std::string_view zip, std::string_view address);
 
 }  // namespace hoxa

@@ -35,7 +35,11 @@ struct CheckResult {
     const std::vector<std::string>& Reasons(DestField f) const { return reasons[static_cast<std::size_t>(f)]; }
     bool Marked(DestField f) const { return !Reasons(f).empty(); }
     bool AnyMarked() const;
-    // The first reason of the first marked field in window order ("" when none).
+    // The field to fix first and its first reason: the first marked field in
+    // window order, passing over postal code and address that only disagree
+    // with each other while another field has a reason of its own (the broken
+    // address, not the right postal code beside it).  Zip and "" when none.
+    DestField FirstField() const;
     std::string FirstReason() const;
 };
 
@@ -45,8 +49,10 @@ inline constexpr std::string_view kZipShape = "郵便番号が 123-4567 の形�
 inline constexpr std::string_view kZipMissing = "郵便番号が取り込まれていません";
 inline constexpr std::string_view kZipSeveral = "貼り付けに郵便番号がいくつもあります";
 inline constexpr std::string_view kZipAddress = "郵便番号と住所が合いません";
+inline constexpr std::string_view kZipEmpty = "郵便番号がありません";
 inline constexpr std::string_view kTelShape = "電話番号が 0 で始まる10～11桁ではありません";
 inline constexpr std::string_view kTelMissing = "電話番号が取り込まれていません";
+inline constexpr std::string_view kTelShop = "お店や窓口の電話番号のようです";
 inline constexpr std::string_view kNameEmpty = "おなまえがありません";
 inline constexpr std::string_view kNameDigits = "おなまえに数字があります";
 inline constexpr std::string_view kNameMail = "おなまえに＠があります";
@@ -63,13 +69,18 @@ inline constexpr std::string_view kAddrNote = "おところにメモや項目名
 inline constexpr std::string_view kAddrCompany = "おところに会社名があります";
 inline constexpr std::string_view kAddrCut = "おところが途中で切れています";
 inline constexpr std::string_view kAddrNoNumber = "おところに番地がありません";
+inline constexpr std::string_view kAddrGoods = "おところに品名や数量があります";
 inline constexpr std::string_view kAddr2NotAddress = "おところ②が建物名などに見えません";
+inline constexpr std::string_view kAddr2Person = "おところ②に部署と担当者の名前があります";
+// Followed by the line itself: 使われていない行があります：「のし：不要」
 inline constexpr std::string_view kLineUnused = "使われていない行があります";
 inline constexpr std::string_view kLabelInWord = "語の中の「様」や「tel」が消されました";
 }  // namespace check_reason
 
 // Checks the fields a transfer of `pasted` (the paste area's lines before the
 // transfer) gave.  `lookup`, when given, compares postal code and address.
+// With no pasted lines (fields that came from elsewhere) only the rules that
+// look at the fields themselves apply.
 CheckResult CheckTransfer(const Lines& pasted, const DestinationFields& fields,
                           const ZipAddressLookup& lookup = {});
 

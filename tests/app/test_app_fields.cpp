@@ -377,8 +377,9 @@ TEST_F(Fields, PasteKeepsWhatFitsCutAtACharacter)
         const char* pasted;
         const char* after;
     } cases[] = {
-        // Half-width first, then the 16-byte limit.
-        {"Edit_Zip", "", "〒１２３－４５６７", "〒123-4567"},
+        // Half-width first, then the 16-byte limit; a complete code is then
+        // written as the waybill prints it.
+        {"Edit_Zip", "", "〒１２３－４５６７", "123-4567"},
         {"Edit_Zip", "", "１２３４５６７８９０１２３４５６７８", "1234567890123456"},
         {"Edit_tel", "", "０３－１２３４－５６７８", "03-1234-5678"},
         // No conversion in the sender's postal code: four full-width characters fit.
@@ -428,7 +429,7 @@ TEST_F(Fields, ContextMenuIsJapaneseAndItsPasteKeepsWhatFits)
     ASSERT_NE(paste, nullptr);
     paste->trigger();
     menu->close();
-    EXPECT_EQ(zip->Text(), "〒123-4567");
+    EXPECT_EQ(zip->Text(), "123-4567");
 }
 
 TEST_F(Fields, EnterPressesTheFocusedButton)

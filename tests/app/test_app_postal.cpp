@@ -77,13 +77,23 @@ TEST_F(PostalFill, CompletedCodeFillsTheEmptyAddressAndShowsWhatItFound)
     QApplication::clipboard()->setText(QStringLiteral("530-0001"));
     Key(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(add1->Text(), "大阪府大阪市北区梅田");
+    // Other writings of a code fill too, and are written as the waybill prints them.
+    for (const QString& pasted : {QStringLiteral(u"〒100ー0001"), QStringLiteral(u"100\u20130001"),
+                                  QStringLiteral(u"100\u00A00001"), QStringLiteral(u" 100 0001")}) {
+        add1->clear();
+        zip->selectAll();
+        QApplication::clipboard()->setText(pasted);
+        Key(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(zip->Text(), "100-0001") << pasted.toStdString();
+        EXPECT_EQ(add1->Text(), "東京都千代田区千代田") << pasted.toStdString();
+    }
 
     // The sender: its code fills its first address line.
     TCpEdit* myAdd1 = E("Edit_MyADD1");
     Retype(E("Edit_MyZip"), QStringLiteral("9071801"));
     EXPECT_EQ(myAdd1->Text(), "沖縄県八重山郡与那国町与那国");
     EXPECT_EQ(form->Guidance(), "〒907-1801 沖縄県八重山郡与那国町与那国");
-    EXPECT_EQ(add1->Text(), "大阪府大阪市北区梅田");
+    EXPECT_EQ(add1->Text(), "東京都千代田区千代田");
 }
 
 TEST_F(PostalFill, TextsTheProgramSetsNeverFill)

@@ -43,6 +43,29 @@ TEST(Codec, InputMethodFormsLandOnCp932)
     EXPECT_FALSE(lost);
 }
 
+TEST(Codec, WebPageSpacesDashesAndInvisibleCharacters)
+{
+    const struct {
+        char16_t unit;
+        const char* bytes;
+    } cases[] = {
+        {0x00A0, " "}, {0x2002, " "}, {0x2003, " "}, {0x2009, " "}, {0x200A, " "}, {0x202F, " "}, {0x205F, " "},
+        {0x200B, ""},  {0x200C, ""},  {0x200D, ""},  {0x2060, ""},  {0xFEFF, ""},
+        {0x2011, "\x81\x5D"}, {0x2012, "\x81\x5D"}, {0x2013, "\x81\x5D"},  // as ‐
+        {0x3000, "\x81\x40"},  // the full-width space is text
+    };
+    for (const auto& c : cases) {
+        bool lost = false;
+        const QString text = QStringLiteral(u"山") + QChar(c.unit) + QStringLiteral(u"田");
+        EXPECT_EQ(FromQString(text, &lost), std::string("\x8E\x52") + c.bytes + "\x93\x63") << int(c.unit);
+        EXPECT_FALSE(lost) << int(c.unit);
+    }
+    // Beside them, a character CP932 cannot hold is still replaced and reported.
+    bool lost = false;
+    EXPECT_EQ(Utf8ToCp932("\xC2\xA0" "a\xE2\x80\x8B\xF0\x9F\x98\x80", &lost), " a\x81\xAC");
+    EXPECT_TRUE(lost);
+}
+
 TEST(Codec, ControlBytesAndAsciiAreThemselves)
 {
     std::string all;

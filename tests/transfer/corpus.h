@@ -23,12 +23,11 @@ struct Block {
     std::string zip, add1, add2, custo1, tel;
 };
 
+// As the paste area gives it: a character CP932 cannot hold (an emoji of a
+// chat message) is 〓.
 inline std::string Cp932(const std::string& utf8)
 {
-    bool lost = false;
-    const std::string s = FromQString(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), &lost);
-    EXPECT_FALSE(lost) << utf8;
-    return s;
+    return FromQString(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
 // CP932 bytes shown as UTF-8, so that a failure reads as text.

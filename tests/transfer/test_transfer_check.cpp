@@ -53,8 +53,15 @@ Rates Measure(const std::vector<Block>& blocks, const std::map<std::string, Bloc
         const TransferResult r = TransferText(b.input);
         std::string wrongFields;
         if (Plain(r.zip) != Plain(clerk.zip)) wrongFields += " zip";
-        if (Plain(r.add1 + r.add2) != Plain(clerk.add1 + clerk.add2)) wrongFields += " address";
-        if (Plain(r.custo1) != Plain(clerk.custo1)) wrongFields += " name";
+        // A company or department on おところ② right after the address reads as
+        // it does in front of the name.
+        const std::string address = Plain(r.add1 + r.add2), wantAddress = Plain(clerk.add1 + clerk.add2);
+        const std::string name = Plain(r.custo1), wantName = Plain(clerk.custo1);
+        const std::string moved = address.substr(std::min(address.size(), wantAddress.size()));
+        const bool companyOnAdd2 = !moved.empty() && !name.empty() && address.rfind(wantAddress, 0) == 0 &&
+                                   wantName == moved + name;
+        if (address != wantAddress && !companyOnAdd2) wrongFields += " address";
+        if (name != wantName && !companyOnAdd2) wrongFields += " name";
         if (Plain(r.tel, true) != Plain(clerk.tel, true)) wrongFields += " tel";
         // As in the window: postal code and address compared through the committed data.
         const CheckResult c = CheckTransfer(b.input, {r.zip, r.add1, r.add2, r.custo1, r.tel}, &AddressMatchesPostalCode);
@@ -153,8 +160,10 @@ TEST(TransferCheckRules, EachRuleOnAShortPaste)
          {{F::Add1, why::kAddrStart}, {F::Add1, why::kAddrNote}}},
         {"fax in the address", "〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/TEL 03-0000-1234/FAX 03-0000-1235",
          {{F::Add2, why::kAddrTel}, {F::Add2, why::kAddrNote}}},
-        {"company in the address", "〒150-0001/東京都渋谷区神宮前9-8-7/架空ビル5F 架空商事株式会社/総務 架空 花子/03-0000-1234",
-         {{F::Add2, why::kAddrCompany}}},
+        {"company on おところ② above the person", "〒150-0001/東京都渋谷区神宮前9-8-7/架空ビル5F 架空商事株式会社/"
+         "総務 架空 花子/03-0000-1234", {}},
+        {"company in the first address line", "〒150-0001/東京都渋谷区神宮前9-8-7 架空商事株式会社/架空 花子/03-0000-1234",
+         {{F::Add1, why::kAddrCompany}}},
         {"address without its number", "〒150-0001/東京都渋谷区神宮前/架空 花子/03-0000-1234",
          {{F::Add1, why::kAddrNoNumber}}},
         {"address broken at a hyphen", "〒060-0808/北海道札幌市北区北8条西5丁目-/2-11 架空ハイツ310/架空 花子/011-000-0000",
@@ -167,6 +176,26 @@ TEST(TransferCheckRules, EachRuleOnAShortPaste)
          {{F::Add1, why::kLabelInWord}}},
         {"tel inside a Latin word", "〒107-0062/東京都港区南青山4-17-3/Estelle南青山 602/架空 花子/03-0000-0000",
          {{F::Add2, why::kLabelInWord}}},
+        // Right waybills with what a check could take for a fault.
+        {"readings, country, options and the shop's number left over", "〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/"
+         "かくう はなこ/Hanako Kakuu/03-0000-1234/日本/のし：不要/ギフト包装：なし/お問い合わせ 0120-000-123", {}},
+        {"note words inside a town name", "〒289-1131/千葉県八街市希望ケ丘12-8/架空 花子/043-000-1234", {}},
+        {"a given name holding ます", "〒150-0001/東京都渋谷区神宮前9-8-7/架空 ますみ/03-0000-1234", {}},
+        {"a post office holds the parcel", "〒048-1592/北海道虻田郡ニセコ町字東山/ニセコ郵便局留/架空 花子/080-0000-1234", {}},
+        // Faults of the classes a check can miss.
+        {"katakana shop name away from the name", "架空 花子/〒150-0001/東京都渋谷区神宮前9-8-7/カクウソレイユ/03-0000-1234",
+         {{F::Add2, why::kLineUnused}}},
+        {"department and person on おところ②", "〒150-0001/東京都渋谷区神宮前9-8-7/架空物産株式会社/物流課 今村 花子 様/"
+         "03-0000-1234", {{F::Add2, why::kAddr2Person}}},
+        {"building ending in タワー taken for the name", "〒150-0001/東京都渋谷区神宮前9-8-7/神宮前タワー/架空 花子/03-0000-1234",
+         {{F::Custo1, why::kNameAddress}, {F::Custo1, why::kLineUnused}}},
+        {"様 inside a place name not listed", "〒083-0004/北海道中川郡池田町様舞152/架空 花子/015-000-0000",
+         {{F::Add1, why::kLabelInWord}}},
+        {"the shop's free dial taken for the telephone", "〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/0120-000-123",
+         {{F::Tel, why::kTelShop}}},
+        {"goods line in おところ②", "〒150-0001/東京都渋谷区神宮前9-8-7/架空りんご 5kg 1箱/架空 花子/03-0000-1234",
+         {{F::Add2, why::kAddrGoods}}},
+        {"no postal code at all", "東京都渋谷区神宮前9-8-7/架空 花子/03-0000-1234", {{F::Zip, why::kZipEmpty}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -176,8 +205,10 @@ TEST(TransferCheckRules, EachRuleOnAShortPaste)
         std::array<bool, kDestFields> want{};
         for (const auto& [field, reason] : c.marks) {
             want[static_cast<std::size_t>(field)] = true;
+            // A reason that names its line begins with the reason.
             const auto& got = check.Reasons(field);
-            EXPECT_NE(std::find(got.begin(), got.end(), reason), got.end())
+            EXPECT_NE(std::find_if(got.begin(), got.end(), [&](const std::string& r) { return r.rfind(reason, 0) == 0; }),
+                      got.end())
                 << kFieldNames[static_cast<std::size_t>(field)] << " lacks " << Utf8(std::string(reason));
         }
         for (std::size_t f = 0; f < kDestFields; ++f)
@@ -213,19 +244,47 @@ TEST(TransferCheckRules, PostalCodeAndAddressThroughTheLookUp)
     EXPECT_EQ(askedZip, "");
 }
 
-TEST(TransferCheckCorpus, OrderMailsMarkTheTransfersThatNeedACorrection)
+TEST(TransferCheckRules, FirstReasonPointsAtTheFieldToFixAndFieldsAloneAreChecked)
 {
-    const auto mails = Load(HOXA_TEST_DATA "/order-mails.txt");
-    ASSERT_GE(mails.size(), 80u);
-    const Rates r = Measure(mails, ByTitle(mails), "order-mails");
-    EXPECT_GE(r.Hit(), 90.0);
-    EXPECT_LE(r.FalseAlarm(), 5.0);
+    // The address is broken, the postal code beside it right: the address first.
+    const DestinationFields fields{"150-0001", "架空商事株式会社 渋谷区神宮前9-8-7", "", "架空 花子", "03-0000-1234"};
+    const auto disagree = [](std::string_view, std::string_view) { return std::optional<bool>(false); };
+    const CheckResult c = CheckTransfer(Split("〒150-0001/架空商事株式会社 渋谷区神宮前9-8-7/架空 花子/03-0000-1234"),
+                                        fields, disagree);
+    EXPECT_TRUE(c.Marked(DestField::Zip));
+    EXPECT_EQ(c.FirstField(), DestField::Add1);
+    EXPECT_EQ(c.FirstReason(), why::kAddrStart);
+    // The unused line is named.
+    const Lines extension = Split("〒150-0001/東京都渋谷区神宮前9-8-7/架空 花子/03-0000-1234/内線 12");
+    const TransferResult r = TransferText(extension);
+    EXPECT_EQ(CheckTransfer(extension, {r.zip, r.add1, r.add2, r.custo1, r.tel}).Reasons(DestField::Tel),
+              std::vector<std::string>{"使われていない行があります：「内線 12」"});
+    // Fields from elsewhere, no paste: only what the fields show.
+    EXPECT_FALSE(CheckTransfer({}, {"150-0001", "東京都渋谷区神宮前9-8-7", "", "架空 花子", "03-0000-1234"}).AnyMarked());
+    const CheckResult noZip = CheckTransfer({}, {"", "東京都渋谷区神宮前9-8-7", "", "架空 花子", "03-0000-1234"});
+    EXPECT_EQ(noZip.Reasons(DestField::Zip), std::vector<std::string>{std::string(why::kZipEmpty)});
+    EXPECT_FALSE(noZip.Marked(DestField::Custo1) || noZip.Marked(DestField::Add1) || noZip.Marked(DestField::Tel));
+}
+
+// Pastes as shops meet them: marks on at least 95 % of the transfers that need
+// a correction and on at most 3 % of the right ones.
+TEST(TransferCheckCorpus, RealisticPastesMarkTheTransfersThatNeedACorrection)
+{
+    for (const std::string name : {"order-mails", "web-orders", "held-out-pastes"}) {
+        const auto pastes = Load(HOXA_TEST_DATA "/" + name + ".txt");
+        ASSERT_GE(pastes.size(), 30u) << name;
+        const Rates r = Measure(pastes, ByTitle(pastes), name.c_str());
+        EXPECT_GE(r.Hit(), 95.0) << name;
+        EXPECT_LE(r.FalseAlarm(), 3.0) << name;
+    }
 }
 
 TEST(TransferCheckCorpus, DeliveryBlocksMarkTheTransfersThatNeedACorrection)
 {
     const auto blocks = Load(HOXA_TEST_DATA "/delivery-blocks.txt");
     const Rates r = Measure(blocks, ByTitle(Load(HOXA_TEST_DATA "/delivery-blocks-clerk.txt")), "delivery-blocks");
-    EXPECT_GE(r.Hit(), 90.0);
-    EXPECT_LE(r.FalseAlarm(), 5.0);
+    EXPECT_GE(r.Hit(), 95.0);
+    // Made-up places, edge cases rather than realistic pastes; two right blocks
+    // are marked on purpose: two postal codes to choose from, and none at all.
+    EXPECT_LE(r.rightMarked, 2);
 }
