@@ -12,6 +12,7 @@
 
 #include <QFileDialog>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QTableView>
 
 using namespace hoxa;
@@ -152,6 +153,7 @@ TEST_F(Batch, MappingStepIsKeptPerHeader)
 TEST_F(Batch, ListShowsMarksFiltersAndEditsWithTheMainWindowsRules)
 {
     Start();
+    form->SetBatchPrint({});
     WriteFile("orders.csv", kRakuten);
     InBatch([this](TForm_Batch* b) {
         TBatchModel& m = b->Model();
@@ -215,8 +217,9 @@ TEST_F(Batch, PrintHandsTheCheckedRowsToTheMainWindowsPrintInListOrder)
     C<QLabel>("Label_Prn_Top")->setText(QStringLiteral("12"));
     std::vector<BatchWaybill> handed;
     bool accept = false;
-    form->SetBatchPrint([&](QWidget*, const std::vector<BatchWaybill>& w) {
+    form->SetBatchPrint([&](QWidget*, const std::vector<BatchWaybill>& w, bool askFinal) {
         handed = w;
+        EXPECT_TRUE(askFinal);
         return accept;
     });
     InBatch([&](TForm_Batch* b) {
@@ -233,8 +236,8 @@ TEST_F(Batch, PrintHandsTheCheckedRowsToTheMainWindowsPrintInListOrder)
         EXPECT_EQ(handed[1].row, 2u);
         EXPECT_EQ(handed[0].ref.orderId, "A-2");
         EXPECT_EQ(handed[0].ref.market, Marketplace::Rakuten);
-        EXPECT_EQ(handed[0].reasons, std::vector<std::string>{"電話番号がありません"});
-        EXPECT_TRUE(handed[1].reasons.empty());
+        EXPECT_EQ(handed[0].marks.Reasons(DestField::Tel), std::vector<std::string>{"電話番号がありません"});
+        EXPECT_FALSE(handed[1].marks.AnyMarked() || !handed[1].otherMarks.empty());
         const WaybillRecord& r = handed[1].record;
         EXPECT_EQ(r.custo1, "試験 次郎");
         EXPECT_EQ(r.my, "見本商店");
@@ -248,7 +251,7 @@ TEST_F(Batch, PrintHandsTheCheckedRowsToTheMainWindowsPrintInListOrder)
     WaitDone();
 }
 
-TEST_F(Batch, F10PreviewsTheSelectedRowAsTheSingleWaybill)
+TEST_F(Batch, F10PreviewsTheSelectedRowAsTheSingleWaybillAndItsPrintAsksNoCount)
 {
     Start();
     WriteFile("orders.csv", kRakuten);
@@ -260,14 +263,43 @@ TEST_F(Batch, F10PreviewsTheSelectedRowAsTheSingleWaybill)
             for (const WaybillItem& item : p->Page().items) texts.push_back(item.text);
             EXPECT_NE(std::find(texts.begin(), texts.end(), "試験 次郎"), texts.end());
             EXPECT_NE(std::find(texts.begin(), texts.end(), "はちみつ×3"), texts.end());
-            EXPECT_FALSE(p->findChild<QPushButton*>(QStringLiteral("BitBtn_Print"))->isEnabled());
             previewed = true;
-            p->close();
+            p->findChild<QPushButton*>(QStringLiteral("BitBtn_Print"))->click();
         });
         QTest::keyClick(b->List(), Qt::Key_F10);
+        EXPECT_TRUE(b->Model().Printed(2) && !b->Model().Printed(1));
     });
     form->OpenBatch(Path("orders.csv"));
     WaitDone();
     EXPECT_TRUE(previewed);
-    EXPECT_TRUE(spooler->jobs.empty());
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(spooler->jobs.size(), 1u);
+}
+
+TEST_F(Batch, PrintIsOneJobThroughTheGateAfterTheMarkQuestionAndMayBeCancelledWhileBuilt)
+{
+    Start();
+    WriteFile("orders.csv", std::string(kRakuten) + "A-4,105,0011,東京都,港区,芝公園1-1,見本,三郎,03,0000,0000,箸,1\r\n");
+    InBatch([&](TForm_Batch* b) {
+        auto* print = b->findChild<QPushButton*>(QStringLiteral("BitBtn_Print"));
+        WhenModalShows<QProgressDialog>([](QProgressDialog* d) { d->findChild<QPushButton*>()->click(); });
+        answers = {true, true};
+        print->click();  // 中止 while the pages are built: nothing sent, nothing printed
+        const std::vector<std::string> asked{"確認が必要な欄が残っている送り状があります (1 件)。このまま印刷しますか?",
+                                             "4 件の送り状を印刷しますか?"};
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[0].text, asked[0]);
+        EXPECT_EQ(boxes[1].text, asked[1]);
+        EXPECT_TRUE(spooler->jobs.empty());
+        EXPECT_EQ(b->Model().CheckedCount(), 4u);
+        answers = {true, true};
+        print->click();
+        ASSERT_EQ(spooler->jobs.size(), 1u);
+        EXPECT_EQ(b->Model().CheckedCount(), 0u);
+        EXPECT_TRUE(b->Model().Printed(0) && b->Model().Printed(3));
+        EXPECT_EQ(FromQString(b->findChild<QLabel*>(QStringLiteral("Label_Guidance"))->text()),
+                  "「EPSON VP-D500」に送りました (ジョブ " + std::to_string(spooler->jobs[0].id) + ")");
+    });
+    form->OpenBatch(Path("orders.csv"));
+    WaitDone();
 }
