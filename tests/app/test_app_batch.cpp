@@ -12,7 +12,6 @@
 
 #include <QFileDialog>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QTableView>
 
 using namespace hoxa;
@@ -274,32 +273,4 @@ TEST_F(Batch, F10PreviewsTheSelectedRowAsTheSingleWaybillAndItsPrintAsksNoCount)
     EXPECT_TRUE(previewed);
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(spooler->jobs.size(), 1u);
-}
-
-TEST_F(Batch, PrintIsOneJobThroughTheGateAfterTheMarkQuestionAndMayBeCancelledWhileBuilt)
-{
-    Start();
-    WriteFile("orders.csv", std::string(kRakuten) + "A-4,105,0011,東京都,港区,芝公園1-1,見本,三郎,03,0000,0000,箸,1\r\n");
-    InBatch([&](TForm_Batch* b) {
-        auto* print = b->findChild<QPushButton*>(QStringLiteral("BitBtn_Print"));
-        WhenModalShows<QProgressDialog>([](QProgressDialog* d) { d->findChild<QPushButton*>()->click(); });
-        answers = {true, true};
-        print->click();  // 中止 while the pages are built: nothing sent, nothing printed
-        const std::vector<std::string> asked{"確認が必要な欄が残っている送り状があります (1 件)。このまま印刷しますか?",
-                                             "4 件の送り状を印刷しますか?"};
-        ASSERT_EQ(boxes.size(), 2u);
-        EXPECT_EQ(boxes[0].text, asked[0]);
-        EXPECT_EQ(boxes[1].text, asked[1]);
-        EXPECT_TRUE(spooler->jobs.empty());
-        EXPECT_EQ(b->Model().CheckedCount(), 4u);
-        answers = {true, true};
-        print->click();
-        ASSERT_EQ(spooler->jobs.size(), 1u);
-        EXPECT_EQ(b->Model().CheckedCount(), 0u);
-        EXPECT_TRUE(b->Model().Printed(0) && b->Model().Printed(3));
-        EXPECT_EQ(FromQString(b->findChild<QLabel*>(QStringLiteral("Label_Guidance"))->text()),
-                  "「EPSON VP-D500」に送りました (ジョブ " + std::to_string(spooler->jobs[0].id) + ")");
-    });
-    form->OpenBatch(Path("orders.csv"));
-    WaitDone();
 }
