@@ -42,13 +42,16 @@ struct BatchWaybill {
     std::vector<std::string> otherMarks;  // the row's own reasons and its goods lines' (CP932)
 };
 
+// What became of a batch print: the job accepted, nothing sent, or nothing
+// sent because the clerk wants to look at the marked waybills first.
+enum class BatchPrintResult { Sent, NotSent, MarksDeclined };
+
 // The main window's print of a batch: prints the waybills as one job, one page
 // each in the order given, after its own questions over `parent` (marks,
-// printer, and with `askFinal` the count); true once the job has been
-// accepted, false when the clerk said no or cancelled.  Errors are raised to
-// the caller, who shows them.
-using BatchPrintHook =
-    std::function<bool(QWidget* parent, const std::vector<BatchWaybill>& waybills, bool askFinal)>;
+// printer, and with `askFinal` the count).  Errors are raised to the caller,
+// who shows them.
+using BatchPrintHook = std::function<BatchPrintResult(QWidget* parent, const std::vector<BatchWaybill>& waybills,
+                                                      bool askFinal)>;
 
 // What the batch window takes from the main window.
 struct BatchContext {
@@ -125,7 +128,8 @@ private:
     WaybillRecord BaseRecord() const;
     BatchWaybill WaybillOf(std::size_t row, const WaybillRecord& base) const;
     // Hands the waybills to the main window's print; the accepted ones show
-    // 印刷済.  From `preview` (its 印刷): the questions over it, without the
+    // 印刷済, and No to the marks question puts the cursor on the first marked
+    // one.  From `preview` (its 印刷): the questions over it, without the
     // count, looking having been the answer.
     bool PrintWaybills(const std::vector<BatchWaybill>& waybills, QWidget* preview = nullptr);
 

@@ -28,6 +28,8 @@
 #include <QStandardPaths>
 #include <QTableView>
 
+#include <algorithm>
+
 namespace hoxa {
 
 namespace {
@@ -227,7 +229,19 @@ void TForm_Batch::BitBtn_PrintClick()
 bool TForm_Batch::PrintWaybills(const std::vector<BatchWaybill>& waybills, QWidget* preview)
 {
     if (!context_.print || waybills.empty()) return false;
-    if (!context_.print(preview ? preview : this, waybills, !preview)) return false;
+    const BatchPrintResult result = context_.print(preview ? preview : this, waybills, !preview);
+    if (result == BatchPrintResult::MarksDeclined && !preview) {
+        // As F11 in the main window focuses the first marked field: the cursor
+        // on the first marked row, whose reasons the guidance shows.
+        const auto marked = std::find_if(waybills.begin(), waybills.end(), [](const BatchWaybill& w) {
+            return w.marks.AnyMarked() || !w.otherMarks.empty();
+        });
+        const QModelIndex at = marked == waybills.end() ? QModelIndex()
+                               : filter_->mapFromSource(model_->index(static_cast<int>(marked->row), TBatchModel::ColMarks));
+        if (at.isValid()) list_->setCurrentIndex(at);
+        list_->setFocus(Qt::OtherFocusReason);
+    }
+    if (result != BatchPrintResult::Sent) return false;
     std::vector<std::size_t> rows;
     for (const BatchWaybill& w : waybills) rows.push_back(w.row);
     const QString sent = guidance_->text();  // where the job went, kept over the rows' change

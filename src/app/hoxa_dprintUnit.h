@@ -186,8 +186,8 @@ public:
     // gate, a page per waybill in the order given with its marks and order, on
     // the feed's registered printer; the questions over `parent`, the last
     // "N 件の送り状を印刷しますか?" when `askFinal`; a progress bar with 中止 while
-    // more than a few pages are built.  true once the job was accepted.
-    bool PrintBatch(QWidget* parent, const std::vector<BatchWaybill>& waybills, bool askFinal);
+    // more than a few pages are built.
+    BatchPrintResult PrintBatch(QWidget* parent, const std::vector<BatchWaybill>& waybills, bool askFinal);
 
 protected:
     void showEvent(QShowEvent* e) override;

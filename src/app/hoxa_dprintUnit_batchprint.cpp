@@ -7,7 +7,7 @@
 
 namespace hoxa {
 
-bool TForm_Main::PrintBatch(QWidget* parent, const std::vector<BatchWaybill>& waybills, bool askFinal)
+BatchPrintResult TForm_Main::PrintBatch(QWidget* parent, const std::vector<BatchWaybill>& waybills, bool askFinal)
 {
     std::vector<PrintPage> pages(waybills.size());
     for (std::size_t i = 0; i < waybills.size(); ++i) {
@@ -20,7 +20,10 @@ bool TForm_Main::PrintBatch(QWidget* parent, const std::vector<BatchWaybill>& wa
     request.askFinal = askFinal;
     request.finalQuestion = IntToStr(static_cast<long long>(waybills.size())) + " 件の送り状を印刷しますか?";
     ProgressAsker asker(parent ? parent : this);
-    return gate_.Run(request, asker).Sent();
+    const GateResult r = gate_.Run(request, asker);
+    return r.Sent() ? BatchPrintResult::Sent
+           : r.stop == GateStop::Marks ? BatchPrintResult::MarksDeclined
+                                       : BatchPrintResult::NotSent;
 }
 
 }  // namespace hoxa
