@@ -1,12 +1,14 @@
 // From the confirmed "Yes" to the job handed to CUPS, through the print gate
-// as a print of the batch window goes (its questions answered at once): the
-// printer looked at, the pages' fit, the effective resolution, BeginDoc, the
-// waybills drawn on the canvas (1 page, and 200 different ones as one job),
-// EndDoc rendering the PDF and submitting it.  Needs a print server with the
-// queue named in HOXA_CUPS_DOT (tests/print/with_cupsd.sh provides one;
-// `cupsdisable hoxa_dot` first keeps its filters from printing the 200-page
-// jobs meanwhile).  Reports the submitted PDF's size per page and, by
-// pdffonts, its font objects and the distinct fonts among them.
+// as a print of the batch window goes (its questions answered at once, its
+// progress bar shown from 4 pages on): the printer looked at, the pages' fit,
+// the effective resolution, BeginDoc, the waybills drawn on the canvas (1 page,
+// and 200 different ones as one job), EndDoc rendering the PDF and submitting
+// it.  Needs a print server with the queue named in HOXA_CUPS_DOT
+// (tests/print/with_cupsd.sh provides one; `cupsdisable hoxa_dot` first keeps
+// its filters from printing the 200-page jobs meanwhile).  Reports the
+// submitted PDF's size per page and, by pdffonts, its font objects and the
+// distinct fonts among them.
+#include "app/PrintProgress.h"
 #include "base/cp932.h"
 #include "print/CupsSpooler.h"
 #include "print/VpPrinters.h"
@@ -75,8 +77,10 @@ std::vector<PrintPage> Pages(std::size_t n)
     return pages;
 }
 
-class YesAsker : public PrintAsker {
+// Yes to every question; the batch window's progress bar while the pages are built.
+class YesAsker : public ProgressAsker {
 public:
+    YesAsker() : ProgressAsker(nullptr) {}
     bool Ask(std::string_view, DefaultAnswer) override { return true; }
 };
 
@@ -114,10 +118,10 @@ void BM_PrintJob(benchmark::State& state)
     const std::size_t n = static_cast<std::size_t>(state.range(0));
     const PrintRequest request = PrintRequest::For(n > 1 ? PrintOrigin::Batch : PrintOrigin::F11, Pages(n), queue);
     test::NotingHost host;
-    YesAsker yes;
     const auto print = [&] {
         PrintGate gate(host);  // a gate of its own: no earlier job of these pages waits
         gate.SetFollowUp(0, 0);
+        YesAsker yes;
         if (!gate.Run(request, yes).Sent()) state.SkipWithError("not sent");
     };
     for (auto _ : state) print();
