@@ -17,6 +17,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QCheckBox;
@@ -37,14 +38,20 @@ struct BatchWaybill {
     std::size_t row = 0;      // its row in the list (file order)
     WaybillRecord record;     // what its page prints
     OrderRef ref;             // the order it came from
-    std::vector<std::string> reasons;  // its marks, empty when it has none (CP932)
+    CheckResult marks;        // the reasons to look at its destination fields
+    std::vector<std::string> otherMarks;  // the row's own reasons and its goods lines' (CP932)
 };
 
+// What became of a batch print: the job accepted, nothing sent, or nothing
+// sent because the clerk wants to look at the marked waybills first.
+enum class BatchPrintResult { Sent, NotSent, MarksDeclined };
+
 // The main window's print of a batch: prints the waybills as one job, one page
-// each in the order given, after its own questions (marks, count, printer);
-// true once the job has been accepted, false when the clerk said no or
-// cancelled.  Errors are raised to the caller, who shows them.
-using BatchPrintHook = std::function<bool(QWidget* parent, const std::vector<BatchWaybill>& waybills)>;
+// each in the order given, after its own questions over `parent` (marks,
+// printer, and with `askFinal` the count).  Errors are raised to the caller,
+// who shows them.
+using BatchPrintHook = std::function<BatchPrintResult(QWidget* parent, const std::vector<BatchWaybill>& waybills,
+                                                      bool askFinal)>;
 
 // What the batch window takes from the main window.
 struct BatchContext {
@@ -100,6 +107,8 @@ public:
     std::vector<BatchWaybill> CheckedWaybills() const;
     // "印刷" (F11): the checked rows through the main window's print.
     void BitBtn_PrintClick();
+    // A line in the guidance (a job sent), until the cursor moves (CP932).
+    void ShowGuidance(std::string_view text);
 
 signals:
     // A file has been listed (the rows are all checked and none printed).
@@ -118,8 +127,11 @@ private:
     void CommitEdit();
     WaybillRecord BaseRecord() const;
     BatchWaybill WaybillOf(std::size_t row, const WaybillRecord& base) const;
-    // Hands the waybills to the main window's print; the accepted ones show 印刷済.
-    bool PrintWaybills(const std::vector<BatchWaybill>& waybills, QWidget* asking = nullptr);
+    // Hands the waybills to the main window's print; the accepted ones show
+    // 印刷済, and No to the marks question puts the cursor on the first marked
+    // one.  From `preview` (its 印刷): the questions over it, without the
+    // count, looking having been the answer.
+    bool PrintWaybills(const std::vector<BatchWaybill>& waybills, QWidget* preview = nullptr);
 
     BatchContext context_;
     QString pendingFile_;

@@ -28,6 +28,8 @@
 #include <QStandardPaths>
 #include <QTableView>
 
+#include <algorithm>
+
 namespace hoxa {
 
 namespace {
@@ -133,8 +135,7 @@ void TForm_Batch::ShowCounts()
     countLabel_->setText(ToQString(text));
     const bool any = batch.Size() > 0;
     for (QWidget* w : std::initializer_list<QWidget*>{markedOnly_, checkAll_, uncheckAll_, preview_}) w->setEnabled(any);
-    // The print gate supplies the main window's batch print (BatchContext::print);
-    // without it this window cannot print and 印刷 stays disabled.
+    // Without the main window's print (BatchContext::print) 印刷 stays disabled.
     print_->setEnabled(context_.print && model_->CheckedCount() > 0);
 }
 
@@ -149,6 +150,8 @@ void TForm_Batch::ShowCurrentReasons()
     }
     guidance_->setText(ToQString(text));
 }
+
+void TForm_Batch::ShowGuidance(std::string_view text) { guidance_->setText(ToQString(text)); }
 
 // An edit still open in the list is taken (as leaving the cell takes it).
 void TForm_Batch::CommitEdit()
@@ -180,7 +183,8 @@ BatchWaybill TForm_Batch::WaybillOf(std::size_t row, const WaybillRecord& base) 
     const BatchRow& source = model_->Batch().Row(row);
     FillWaybill(source, r);
     w.ref = source.ref;
-    w.reasons = source.AllReasons();
+    w.marks = source.DestinationMarks();
+    w.otherMarks = source.OtherReasons();
     return w;
 }
 
@@ -222,13 +226,27 @@ void TForm_Batch::BitBtn_PrintClick()
     PrintWaybills(CheckedWaybills());
 }
 
-bool TForm_Batch::PrintWaybills(const std::vector<BatchWaybill>& waybills, QWidget* asking)
+bool TForm_Batch::PrintWaybills(const std::vector<BatchWaybill>& waybills, QWidget* preview)
 {
     if (!context_.print || waybills.empty()) return false;
-    if (!context_.print(asking ? asking : this, waybills)) return false;
+    const BatchPrintResult result = context_.print(preview ? preview : this, waybills, !preview);
+    if (result == BatchPrintResult::MarksDeclined && !preview) {
+        // As F11 in the main window focuses the first marked field: the cursor
+        // on the first marked row, whose reasons the guidance shows.
+        const auto marked = std::find_if(waybills.begin(), waybills.end(), [](const BatchWaybill& w) {
+            return w.marks.AnyMarked() || !w.otherMarks.empty();
+        });
+        const QModelIndex at = marked == waybills.end() ? QModelIndex()
+                               : filter_->mapFromSource(model_->index(static_cast<int>(marked->row), TBatchModel::ColMarks));
+        if (at.isValid()) list_->setCurrentIndex(at);
+        list_->setFocus(Qt::OtherFocusReason);
+    }
+    if (result != BatchPrintResult::Sent) return false;
     std::vector<std::size_t> rows;
     for (const BatchWaybill& w : waybills) rows.push_back(w.row);
+    const QString sent = guidance_->text();  // where the job went, kept over the rows' change
     model_->SetPrinted(rows, true);
+    guidance_->setText(sent);
     return true;
 }
 

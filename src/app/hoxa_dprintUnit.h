@@ -11,6 +11,7 @@
 //   hoxa_dprintUnit_postal.cpp    the postal-code fill
 //   hoxa_dprintUnit_check.cpp     the check after a transfer
 //   hoxa_dprintUnit_batch.cpp     the batch window's opening: F9, dropped files, the command line
+//   hoxa_dprintUnit_batchprint.cpp  the batch window's print through the gate
 #pragma once
 
 #include "app/BatchUnit.h"
@@ -178,9 +179,15 @@ public:
     // OpenBatch once the events handled now are done (a drop, a later start's request).
     void OpenBatchLater(const QString& file);
     TForm_Batch* BatchWindow() const { return batch_; }
-    // The print that the batch window's 印刷 hands its checked rows to; while
-    // there is none, 印刷 there is disabled.
+    // The print that the batch window's 印刷 hands its checked rows to
+    // (PrintBatch from the start); while there is none, 印刷 there is disabled.
     void SetBatchPrint(BatchPrintHook print) { batchPrint_ = std::move(print); }
+    // The batch's print (hoxa_dprintUnit_batchprint.cpp): one job through the
+    // gate, a page per waybill in the order given with its marks and order, on
+    // the feed's registered printer; the questions over `parent`, the last
+    // "N 件の送り状を印刷しますか?" when `askFinal`; a progress bar with 中止 while
+    // more than a few pages are built.
+    BatchPrintResult PrintBatch(QWidget* parent, const std::vector<BatchWaybill>& waybills, bool askFinal);
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -61,6 +61,9 @@ private:
 
 void TForm_Main::SetupBatch()
 {
+    batchPrint_ = [this](QWidget* parent, const std::vector<BatchWaybill>& waybills, bool askFinal) {
+        return PrintBatch(parent, waybills, askFinal);
+    };
     connect(ui_->SpeedButton_F9, &QToolButton::clicked, this, [this] { Guarded(this, [this] { SpeedButton_F9Click(); }); });
     setAcceptDrops(true);
     auto* drops = new FileDropFilter(this);

@@ -137,6 +137,8 @@ void TForm_Main::JobNews(const SentJob& job, News news, const std::string& text)
         jobGuidance_ = {job.id, text};
         SetGuidance(text);
     }
+    // The batch window covers the panel: its guidance line says that the job went.
+    if (batch_ && news == News::Sent) batch_->ShowGuidance(text);
 }
 
 }  // namespace hoxa

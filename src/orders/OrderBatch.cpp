@@ -167,6 +167,22 @@ std::vector<std::string> BatchRow::AllReasons() const
     return all;
 }
 
+CheckResult BatchRow::DestinationMarks() const
+{
+    CheckResult marks;
+    std::copy_n(reasons.begin(), kDestFields, marks.reasons.begin());
+    return marks;
+}
+
+std::vector<std::string> BatchRow::OtherReasons() const
+{
+    std::vector<std::string> other;
+    for (const auto& r : rowReasons) AddReason(other, r);
+    for (std::size_t k = kDestFields; k < kWaybillFields; ++k)
+        for (const auto& r : reasons[k]) AddReason(other, r);
+    return other;
+}
+
 void CheckRow(BatchRow& row, const ZipAddressLookup& lookup)
 {
     for (auto& list : row.reasons) list.clear();

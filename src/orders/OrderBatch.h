@@ -64,6 +64,10 @@ struct BatchRow {
     bool Marked() const;
     // Every reason once, the row's first, then the fields' in window order.
     std::vector<std::string> AllReasons() const;
+    // The destination fields' reasons, as the check after a transfer marks them.
+    CheckResult DestinationMarks() const;
+    // The rest: the row's own reasons and the goods lines', each once.
+    std::vector<std::string> OtherReasons() const;
 };
 
 // Finds the row's reasons anew from its fields.  `lookup` compares postal code

@@ -152,6 +152,7 @@ TEST_F(Batch, MappingStepIsKeptPerHeader)
 TEST_F(Batch, ListShowsMarksFiltersAndEditsWithTheMainWindowsRules)
 {
     Start();
+    form->SetBatchPrint({});
     WriteFile("orders.csv", kRakuten);
     InBatch([this](TForm_Batch* b) {
         TBatchModel& m = b->Model();
@@ -215,9 +216,9 @@ TEST_F(Batch, PrintHandsTheCheckedRowsToTheMainWindowsPrintInListOrder)
     C<QLabel>("Label_Prn_Top")->setText(QStringLiteral("12"));
     std::vector<BatchWaybill> handed;
     bool accept = false;
-    form->SetBatchPrint([&](QWidget*, const std::vector<BatchWaybill>& w) {
+    form->SetBatchPrint([&](QWidget*, const std::vector<BatchWaybill>& w, bool askFinal) {
         handed = w;
-        return accept;
+        return accept && askFinal ? BatchPrintResult::Sent : BatchPrintResult::NotSent;
     });
     InBatch([&](TForm_Batch* b) {
         auto* print = b->findChild<QPushButton*>(QStringLiteral("BitBtn_Print"));
@@ -233,8 +234,8 @@ TEST_F(Batch, PrintHandsTheCheckedRowsToTheMainWindowsPrintInListOrder)
         EXPECT_EQ(handed[1].row, 2u);
         EXPECT_EQ(handed[0].ref.orderId, "A-2");
         EXPECT_EQ(handed[0].ref.market, Marketplace::Rakuten);
-        EXPECT_EQ(handed[0].reasons, std::vector<std::string>{"電話番号がありません"});
-        EXPECT_TRUE(handed[1].reasons.empty());
+        EXPECT_EQ(handed[0].marks.Reasons(DestField::Tel), std::vector<std::string>{"電話番号がありません"});
+        EXPECT_FALSE(handed[1].marks.AnyMarked() || !handed[1].otherMarks.empty());
         const WaybillRecord& r = handed[1].record;
         EXPECT_EQ(r.custo1, "試験 次郎");
         EXPECT_EQ(r.my, "見本商店");
@@ -260,14 +261,14 @@ TEST_F(Batch, F10PreviewsTheSelectedRowAsTheSingleWaybill)
             for (const WaybillItem& item : p->Page().items) texts.push_back(item.text);
             EXPECT_NE(std::find(texts.begin(), texts.end(), "試験 次郎"), texts.end());
             EXPECT_NE(std::find(texts.begin(), texts.end(), "はちみつ×3"), texts.end());
-            EXPECT_FALSE(p->findChild<QPushButton*>(QStringLiteral("BitBtn_Print"))->isEnabled());
             previewed = true;
-            p->close();
+            p->findChild<QPushButton*>(QStringLiteral("BitBtn_Print"))->click();
         });
         QTest::keyClick(b->List(), Qt::Key_F10);
+        EXPECT_TRUE(b->Model().Printed(2) && !b->Model().Printed(1));
     });
     form->OpenBatch(Path("orders.csv"));
     WaitDone();
     EXPECT_TRUE(previewed);
-    EXPECT_TRUE(spooler->jobs.empty());
+    EXPECT_TRUE(boxes.empty() && spooler->jobs.size() == 1) << "its 印刷 asks no count";
 }

@@ -5,9 +5,13 @@
 // sent without the user's Yes to a question that names the printer.
 #include "registration_test_util.h"
 
+#include "app/BatchModel.h"
 #include "print/CupsSpooler.h"
 #include "print/PrinterWatcher.h"
+#include "print/cups_jobs.h"
+#include "print/layout_readback.h"
 
+#include <QProgressDialog>
 #include <cups/cups.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -101,13 +105,13 @@ protected:
     }
 
     std::string Printer() const { return FromQString(C<QComboBox>("ComboBox1")->currentText()); }
-    // F11 as the user presses it, answering the questions in turn; returns the
-    // questions asked.
-    std::vector<std::string> F11(std::deque<bool> replies)
+    // F11 (or `button`) as the user presses it, answering the questions in turn;
+    // returns the questions asked.
+    std::vector<std::string> F11(std::deque<bool> replies, QAbstractButton* button = nullptr)
     {
         boxes.clear();
         answers = std::move(replies);
-        C<QToolButton>("SpeedButton_F11")->click();
+        (button ? button : C<QToolButton>("SpeedButton_F11"))->click();
         std::vector<std::string> asked;
         for (const apptest::Box& b : boxes) asked.push_back(b.text);
         return asked;
@@ -265,6 +269,51 @@ TEST_F(PrinterStateCups, APrintServerAwayIsNamedAndThePrinterMarkedUntilItIsBack
         EXPECT_FALSE(watcher->CheckNow());
     }
     cupsSetServer(nullptr);
+}
+
+TEST_F(PrinterStateCups, ABatchIsOneJobOnTheFeedsPaperEachPageAsTheSinglePrintDrawsIt)
+{
+    // B-2 has no telephone; no name has a space (the read-back ends a word there).
+    WriteFile("orders.csv", "注文番号,送付先郵便番号,送付先都道府県,送付先それ以降の住所,送付先氏名,送付先電話番号,商品名\r\n"
+                            "B-1,107-0061,東京都,港区北青山9-8-7,架空一郎,03-9999-0001,石けん\r\n"
+                            "B-2,150-0041,東京都,渋谷区神南8-8-8,見本花子,,木のスプーン\r\n"
+                            "B-3,100-0001,東京都,千代田区千代田1-1,試験次郎,090-1111-2222,小皿\r\n"
+                            "B-4,105-0011,東京都,港区芝公園1-1,見本三郎,03-0000-0000,箸\r\n");
+    WriteFile("hoxa_q310.ini", std::string("[手差し]\r\nPrnName=") + kQueue + "\r\nhoxPrn_Top=10\r\nhoxPrn_Left=-5\r\nhoxPrn_Paper=A4\r\n");
+    Start();
+    const int before = AllJobs();
+    std::vector<WaybillRecord> printed;
+    WhenModalShows<TForm_Batch>([&](TForm_Batch* b) {
+        ASSERT_TRUE(QTest::qWaitFor([b] { return b->Model().Size() == 4; }));
+        auto* print = b->findChild<QPushButton*>(QStringLiteral("BitBtn_Print"));
+        const std::string marks = "確認が必要な欄が残っている送り状があります (1 件)。このまま印刷しますか?";
+        EXPECT_EQ(F11({false}, print), std::vector<std::string>{marks});
+        EXPECT_EQ(b->CurrentRow(), std::optional<std::size_t>(1)) << "the marked row";
+        // All four: the marks first, the count last; 中止 while the pages are built sends nothing.
+        WhenModalShows<QProgressDialog>([](QProgressDialog* bar) { bar->findChild<QPushButton*>()->click(); });
+        EXPECT_EQ(F11({true, true}, print), (std::vector<std::string>{marks, "4 件の送り状を印刷しますか?"}));
+        EXPECT_EQ(AllJobs(), before);
+        b->Model().SetChecked(1, false);
+        EXPECT_EQ(F11({true}, print), std::vector<std::string>{"3 件の送り状を印刷しますか?"});
+        EXPECT_TRUE(b->Model().Printed(0) && !b->Model().Printed(1) && b->Model().Printed(3) && !b->Model().CheckedCount());
+        EXPECT_EQ(FromQString(b->findChild<QLabel*>(QStringLiteral("Label_Guidance"))->text()).rfind("「waybillpdf」に送りました", 0), 0u);
+        for (const std::size_t row : {0, 2, 3}) printed.push_back(b->RecordOf(row));
+        b->close();
+    });
+    form->OpenBatch(Path("orders.csv"));
+    ASSERT_EQ(test::WaitForJob(kQueue).state, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(AllJobs(), before + 1);
+    QString error;
+    const auto pages = test::ReadPdfWords(QString::fromStdString(out + "/" + kQueue + ".out"), &error);
+    ASSERT_EQ(pages.size(), printed.size()) << error.toStdString();
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        EXPECT_NEAR(pages[i].width, 595.3, 1.0) << "A4, not the queue's Letter";
+        EXPECT_NEAR(pages[i].height, 841.9, 1.0);
+        const int dpi = std::stoi(printed[i].dpix);
+        for (const auto& f : test::CompareWithPage(ComputeWaybillLayout(printed[i]), pages[i], dpi, dpi, 1.0,
+                                                   hoxa::Printer().Page().left, hoxa::Printer().Page().top))
+            ADD_FAILURE() << "page " << i << ": " << f;
+    }
 }
 
 }  // namespace
