@@ -48,7 +48,7 @@ Made& Full(const std::string& kind)
             for (int n = at; n < at + 1000; ++n) es.push_back(SampleEntry(n));
             journal->Commit(journal->Prepare(es).ids, at + 1);
         }
-        if (kind == "postgres") PgConnection(store->Place().server, std::chrono::seconds(60)).Run("VACUUM ANALYZE entries");
+        if (kind == "postgres") PgConnection(store->Place().server, std::chrono::seconds(60)).Run("VACUUM ANALYZE");
     }
     return made[kind];
 }
