@@ -1,7 +1,8 @@
 // The journal's speed and size: recording one waybill (prepare and commit), a
 // search over 100,000 entries (every matching id, and as the journal window
 // shows it: the count and the rows in view), the journal window's first page of
-// 100,000, and the file's bytes per entry.  The PostgreSQL cases need the private server:
+// 100,000, and the file's bytes per entry.  The PostgreSQL cases need the
+// private server:
 //   tests/journal/with_postgres.sh build/bench/journal/bench_journal
 #include "journal/JournalPager.h"
 #include "journal/SqliteConnection.h"
@@ -84,7 +85,8 @@ void BM_WindowSearch(benchmark::State& state, const std::string& kind, const Jou
         JournalPager pager(journal);
         pager.Search(query);
         found = pager.Count();
-        for (std::size_t row = 0; row < std::min<std::size_t>(found, 40); ++row) benchmark::DoNotOptimize(pager.At(row));
+        for (std::size_t row = 0; row < std::min<std::size_t>(found, 40); ++row)
+            benchmark::DoNotOptimize(pager.At(row));
     }
     state.counters["found"] = static_cast<double>(found);
 }

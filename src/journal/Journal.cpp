@@ -250,7 +250,8 @@ struct Matching {
     std::string from;
     SqlParams params;
 
-    Matching(const JournalQuery& q, const SqlConnection& c) : from(c.IsServer() ? " FROM entry_search" : " FROM entries")
+    Matching(const JournalQuery& q, const SqlConnection& c)
+        : from(c.IsServer() ? " FROM entry_search" : " FROM entries")
     {
         if (SearchPattern p = SearchPatternOf(q.text); !p.like.empty()) {
             // A server's trigram index serves LIKE; strpos() never takes it, for
