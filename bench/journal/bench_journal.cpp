@@ -1,6 +1,8 @@
 // The journal's speed and size: recording one waybill (prepare and commit), a
-// search over 100,000 entries, the journal window's first page of 100,000, and
-// the file's bytes per entry.  The PostgreSQL cases need the private server:
+// search over 100,000 entries (every matching id, and as the journal window
+// shows it: the count and the rows in view), the journal window's first page of
+// 100,000, and the file's bytes per entry.  The PostgreSQL cases need the
+// private server:
 //   tests/journal/with_postgres.sh build/bench/journal/bench_journal
 #include "journal/JournalPager.h"
 #include "journal/SqliteConnection.h"
@@ -8,7 +10,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <initializer_list>
 #include <map>
 
 using namespace hoxa;
@@ -45,7 +49,7 @@ Made& Full(const std::string& kind)
             for (int n = at; n < at + 1000; ++n) es.push_back(SampleEntry(n));
             journal->Commit(journal->Prepare(es).ids, at + 1);
         }
-        if (kind == "postgres") PgConnection(store->Place().server, std::chrono::seconds(60)).Run("VACUUM ANALYZE entries");
+        if (kind == "postgres") PgConnection(store->Place().server, std::chrono::seconds(60)).Run("VACUUM ANALYZE");
     }
     return made[kind];
 }
@@ -70,6 +74,43 @@ void BM_Search(benchmark::State& state, const std::string& kind, const std::stri
     for (auto _ : state) found = journal.Search({text}).size();
     state.counters["found"] = static_cast<double>(found);
 }
+
+// The window's search: the count, and the entries of the rows in view.
+void BM_WindowSearch(benchmark::State& state, const std::string& kind, const JournalQuery& query)
+{
+    if (Skip(state, kind)) return;
+    Journal& journal = *Full(kind).journal;
+    std::size_t found = 0;
+    for (auto _ : state) {
+        JournalPager pager(journal);
+        pager.Search(query);
+        found = pager.Count();
+        for (std::size_t row = 0; row < std::min<std::size_t>(found, 40); ++row)
+            benchmark::DoNotOptimize(pager.At(row));
+    }
+    state.counters["found"] = static_cast<double>(found);
+}
+
+// Searches that find one entry in ten thousand, a tenth, every entry, none.
+const std::initializer_list<std::pair<const char*, JournalQuery>> kWindowSearches = {
+    {"name", {"山田　太郎5123"}},
+    {"part", {"千代田5"}},
+    {"every", {"東京都"}},
+    {"one_char_every", {"1"}},
+    {"one_char_none", {"x"}},
+    {"two_chars_none", {"愛子"}},
+    {"empty", {""}},
+    {"dates_every", {"", 1, std::int64_t(1) << 50}},
+};
+
+const bool kRegistered = [] {
+    for (const char* kind : {"sqlite", "postgres"})
+        for (const auto& [name, query] : kWindowSearches)
+            benchmark::RegisterBenchmark((std::string("BM_WindowSearch/") + kind + "_" + name).c_str(),
+                                         BM_WindowSearch, std::string(kind), query)
+                ->Unit(benchmark::kMillisecond);
+    return true;
+}();
 
 // The window opening: every id newest first, then the entries of its first page.
 void BM_FirstPage(benchmark::State& state, const std::string& kind)

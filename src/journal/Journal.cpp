@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <initializer_list>
 #include <random>
 #include <set>
 #include <unordered_map>
@@ -240,26 +241,93 @@ void Journal::Abandon(std::span<const JournalId> ids)
     });
 }
 
+namespace {
+
+// The entries a query matches: "FROM ... WHERE ..." and its parameters.  A
+// server reads its narrow copy of the search texts, a file the index of the
+// time, which holds them.
+struct Matching {
+    std::string from;
+    SqlParams params;
+
+    Matching(const JournalQuery& q, const SqlConnection& c)
+        : from(c.IsServer() ? " FROM entry_search" : " FROM entries")
+    {
+        if (SearchPattern p = SearchPatternOf(q.text); !p.like.empty()) {
+            // A server's trigram index serves LIKE; strpos() never takes it, for
+            // a pattern without trigrams would make the server read it whole.
+            if (c.IsServer() && p.trigrams) Add("search LIKE $ ESCAPE '!'", {std::move(p.like)});
+            else Add("0 < strpos(search, $)", {std::move(p.text)});
+        }
+        if (q.from) Add("printed_at >= $", {q.from});
+        if (q.until) Add("printed_at < $", {q.until});
+    }
+    // condition with a "$" for each of its values.
+    void Add(std::string condition, std::initializer_list<SqlParam> values)
+    {
+        auto value = values.begin();
+        for (auto at = condition.find('$'); at != std::string::npos; at = condition.find('$', at + 1)) {
+            params.push_back(*value++);
+            condition.insert(at + 1, std::to_string(params.size()));
+        }
+        from += (conditions_++ ? " AND " : " WHERE ") + condition;
+    }
+
+private:
+    int conditions_ = 0;
+};
+
+constexpr const char* kNewestFirst = " ORDER BY printed_at DESC, id DESC";
+
+// Up to limit matching entries after `after` (from the newest without one),
+// read along the index of the time, which the store leaves once it has them.
+std::vector<JournalMark> MatchingRows(SqlConnection& c, Matching m, const JournalMark* after, std::size_t limit)
+{
+    if (after) m.Add("(printed_at, id) < ($, $)", {after->printedAt, after->id});
+    m.params.emplace_back(static_cast<std::int64_t>(limit));
+    std::vector<JournalMark> rows;
+    c.Run("SELECT printed_at, id" + m.from + kNewestFirst + " LIMIT $" + std::to_string(m.params.size()), m.params,
+          [&rows](const SqlRow& r) { rows.push_back({r.Int(0), r.Int(1)}); });
+    return rows;
+}
+
+}  // namespace
+
 std::vector<JournalId> Journal::Search(const JournalQuery& q)
 {
-    std::string sql = "SELECT id FROM entries";
-    SqlParams params;
-    // condition with "$" for its parameter.
-    const auto where = [&](std::string condition, SqlParam value) {
-        params.push_back(std::move(value));
-        condition.insert(condition.find('$') + 1, std::to_string(params.size()));
-        sql += (params.size() == 1 ? " WHERE " : " AND ") + condition;
-    };
-    if (const std::string text = SearchForm(q.text); !text.empty()) where("0 < strpos(search, $)", text);
-    if (q.from) where("printed_at >= $", q.from);
-    if (q.until) where("printed_at < $", q.until);
-    sql += " ORDER BY printed_at DESC, id DESC";
     std::vector<JournalId> ids;
     Do([&](SqlConnection& c) {
         ids.clear();
-        c.Run(sql, params, [&ids](const SqlRow& r) { ids.push_back(r.Int(0)); });
+        const Matching m(q, c);
+        c.Run("SELECT id" + m.from + kNewestFirst, m.params, [&ids](const SqlRow& r) { ids.push_back(r.Int(0)); });
     });
     return ids;
+}
+
+JournalFirstPage Journal::SearchFirst(const JournalQuery& q, std::size_t limit)
+{
+    JournalFirstPage page;
+    Do([&](SqlConnection& c) {
+        SqlTransaction tx(c, false);
+        // The rows and the count as of one moment.
+        if (c.IsServer()) c.Run("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ");
+        const Matching m(q, c);
+        page.rows = MatchingRows(c, m, nullptr, limit);
+        page.count = page.rows.size();
+        // Fewer than asked for are all there are: the count needs no second look.
+        if (page.count >= limit)
+            c.Run("SELECT count(*)" + m.from, m.params,
+                  [&page](const SqlRow& r) { page.count = static_cast<std::size_t>(r.Int(0)); });
+        tx.Commit();
+    });
+    return page;
+}
+
+std::vector<JournalMark> Journal::SearchAfter(const JournalQuery& q, const JournalMark& after, std::size_t limit)
+{
+    std::vector<JournalMark> rows;
+    Do([&](SqlConnection& c) { rows = MatchingRows(c, Matching(q, c), &after, limit); });
+    return rows;
 }
 
 std::vector<JournalEntry> Journal::Load(std::span<const JournalId> ids)

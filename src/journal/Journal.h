@@ -64,6 +64,19 @@ struct Recording {
     std::string notice;  // to show the user before printing (a damaged file set aside)
 };
 
+// An entry's place in the window's order, newest first: its time, then its id.
+struct JournalMark {
+    std::int64_t printedAt = 0;
+    JournalId id = 0;
+};
+
+// The window's first look at a search: how many entries match and the first of
+// them, both as they were at one moment.
+struct JournalFirstPage {
+    std::size_t count = 0;
+    std::vector<JournalMark> rows;  // newest first
+};
+
 struct CopyCount {
     std::size_t copied = 0;   // entries new to the target
     std::size_t present = 0;  // entries the target held already
@@ -109,6 +122,11 @@ public:
     // --- The journal window ------------------------------------------------------
     // The matching entries, newest first (the count is the size).
     std::vector<JournalId> Search(const JournalQuery& query);
+    // The same a page at a time, as the window shows it: the count and the first
+    // `limit` entries, then the next `limit` after the last one seen.  Entries
+    // printed or removed meanwhile move no row before `after`.
+    JournalFirstPage SearchFirst(const JournalQuery& query, std::size_t limit);
+    std::vector<JournalMark> SearchAfter(const JournalQuery& query, const JournalMark& after, std::size_t limit);
     // The entries of these ids in this order; ids no longer there are left out.
     std::vector<JournalEntry> Load(std::span<const JournalId> ids);
     void Remove(std::span<const JournalId> ids);

@@ -1,6 +1,6 @@
-// The rows of the journal window: a search's ids (newest first) and the entries
-// of the rows in view, loaded a page at a time, so that a table model answers
-// rowCount at once and data() loads only what is shown.
+// The rows of the journal window: a search's count at once, its ids (newest
+// first) and the entries of the rows in view a page at a time, so that a table
+// model answers rowCount at once and data() loads only what is shown.
 #pragma once
 
 #include "journal/Journal.h"
@@ -17,8 +17,10 @@ public:
 
     // Runs the search; raises EJournal.
     void Search(const JournalQuery& query);
-    std::size_t Count() const { return ids_.size(); }
-    JournalId IdAt(std::size_t row) const { return ids_.at(row); }
+    std::size_t Count() const { return count_; }
+    // The id of a row, finding the ids up to its page first when needed (raises
+    // EJournal).  0 for the last rows when entries were removed meanwhile.
+    JournalId IdAt(std::size_t row) const;
     // The entry of a row, loading its page when needed (raises EJournal).  An
     // entry another station removed meanwhile comes back with only its id.
     const JournalEntry& At(std::size_t row);
@@ -26,10 +28,19 @@ public:
     void Forget() { pages_.clear(); used_.clear(); }
 
 private:
+    // The ids of the rows up to the end of row's page are known.
+    void Reach(std::size_t row) const;
+
     Journal& journal_;
     std::size_t pageSize_;
     std::size_t pagesKept_;
-    std::vector<JournalId> ids_;
+    JournalQuery query_;
+    std::size_t count_ = 0;
+    // The rows' ids found so far, the entry of the last, and whether there are
+    // no more to find.
+    mutable std::vector<JournalId> ids_;
+    mutable JournalMark last_;
+    mutable bool complete_ = false;
     std::map<std::size_t, std::vector<JournalEntry>> pages_;
     std::vector<std::size_t> used_;  // page numbers, least recently used first
 };

@@ -16,7 +16,11 @@ namespace hoxa {
 namespace {
 
 // Migration n brings a journal of version n to n + 1; "{id}" stands for the
-// store's self-numbering row id.  Never change a step once released: add one.
+// store's self-numbering row id.  A step that starts with "{server}" runs on a
+// server only; one that starts with "{server, if it can}" too, and where it
+// cannot (an extension missing, no right to create it, a table too large to
+// index within kOptionalStepMs) the journal does without it.  Never change a
+// step once released: add one.
 const std::vector<std::vector<const char*>> kMigrations = {
     {
         "CREATE TABLE entries ("
@@ -43,7 +47,36 @@ const std::vector<std::vector<const char*>> kMigrations = {
         "CREATE INDEX entries_tracking ON entries (tracking)",
         "CREATE INDEX entries_batch ON entries (batch) WHERE batch <> ''",
     },
+    {
+        // A server searches a narrow copy of the search texts, which its trigger
+        // keeps: a search that reads every text reads a few megabytes, not the
+        // whole table.  (A file's index of the time holds them already.)
+        "{server}CREATE TABLE entry_search (id BIGINT PRIMARY KEY, printed_at BIGINT NOT NULL, search TEXT NOT NULL)",
+        "{server}INSERT INTO entry_search (id, printed_at, search) SELECT id, printed_at, search FROM entries",
+        "{server}CREATE INDEX entry_search_time ON entry_search (printed_at, id, search)",
+        "{server}DROP INDEX entries_time",
+        "{server}CREATE FUNCTION entry_search_keep() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+        " IF TG_OP = 'INSERT' THEN INSERT INTO entry_search VALUES (NEW.id, NEW.printed_at, NEW.search);"
+        " ELSIF TG_OP = 'UPDATE' THEN"
+        "  UPDATE entry_search SET printed_at = NEW.printed_at, search = NEW.search WHERE id = NEW.id;"
+        " ELSE DELETE FROM entry_search WHERE id = OLD.id;"
+        " END IF; RETURN NULL; END $$",
+        "{server}CREATE TRIGGER entries_search AFTER INSERT OR DELETE OR UPDATE OF printed_at, search ON entries"
+        " FOR EACH ROW EXECUTE FUNCTION entry_search_keep()",
+        // Searches for three characters or more find their entries through the
+        // trigrams of the search texts.  Only where the server's locale counts
+        // Japanese as letters: elsewhere a Japanese text has no trigrams.
+        "{server, if it can}DO $$ BEGIN"
+        " CREATE EXTENSION IF NOT EXISTS pg_trgm;"
+        " IF show_trgm(chr(26481) || chr(20140)) <> '{}' THEN"
+        "  CREATE INDEX entry_search_trigrams ON entry_search USING gin (search gin_trgm_ops)"
+        "  WITH (fastupdate = off);"
+        " END IF;"
+        " END $$",
+    },
 };
+
+constexpr int kOptionalStepMs = 2000;
 
 const std::array<std::pair<Marketplace, std::string_view>, 8> kMarketNames = {{
     {Marketplace::Other, "other"}, {Marketplace::Rakuten, "rakuten"}, {Marketplace::Amazon, "amazon"},
@@ -126,7 +159,28 @@ bool operator==(const JournalEntry& a, const JournalEntry& b)
     return tie(a) == tie(b);
 }
 
-void MigrateJournal(SqlConnection& c, const std::string& storeName)
+namespace {
+
+// A step the journal can do without: rolled back alone when it fails, and given
+// less time than a call has, so that a failure leaves time for the rest.
+void RunIfServerCan(SqlConnection& c, const std::string& sql)
+{
+    if (!c.IsServer()) return;
+    c.Run("SAVEPOINT optional_step");
+    try {
+        c.Run("SET LOCAL statement_timeout = " + std::to_string(kOptionalStepMs));
+        c.Run(sql);
+        c.Run("SET LOCAL statement_timeout TO DEFAULT");
+        c.Run("RELEASE SAVEPOINT optional_step");
+    } catch (const ESqlError& e) {
+        if (e.Failure() == SqlFailure::Unreachable) throw;
+        c.Run("ROLLBACK TO SAVEPOINT optional_step");
+    }
+}
+
+}  // namespace
+
+void MigrateJournal(SqlConnection& c, const std::string& storeName, int target)
 {
     const auto readVersion = [&c] {
         int version = 0;
@@ -136,7 +190,7 @@ void MigrateJournal(SqlConnection& c, const std::string& storeName)
     };
     // The usual case, without the write lock: the tables are there.
     try {
-        if (readVersion() == kJournalSchemaVersion) return;
+        if (readVersion() == target) return;
     } catch (const ESqlError& e) {
         if (e.Failure() != SqlFailure::Other) throw;  // no table yet
     }
@@ -144,18 +198,23 @@ void MigrateJournal(SqlConnection& c, const std::string& storeName)
     c.LockSchema();
     c.Run("CREATE TABLE IF NOT EXISTS journal_meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)");
     const int version = readVersion();
-    if (version > kJournalSchemaVersion)
+    if (version > target)
         throw EJournal("印刷履歴 " + storeName + " は新しい版の hoxa で作られています (版 " + IntToStr(version) +
                        ")。この hoxa では記録できません。");
-    for (int v = version; v < kJournalSchemaVersion; ++v) {
+    for (int v = version; v < target; ++v) {
         for (std::string sql : kMigrations[static_cast<std::size_t>(v)]) {
             if (const auto at = sql.find("{id}"); at != std::string::npos) sql.replace(at, 4, c.RowIdType());
-            c.Run(sql);
+            const auto tagged = [&sql](std::string_view tag) {
+                if (sql.rfind(tag, 0) != 0) return false;
+                sql.erase(0, tag.size());
+                return true;
+            };
+            if (tagged("{server, if it can}")) RunIfServerCan(c, sql);
+            else if (!tagged("{server}") || c.IsServer()) c.Run(sql);
         }
     }
     c.Run("DELETE FROM journal_meta WHERE key = 'schema_version'");
-    c.Run("INSERT INTO journal_meta (key, value) VALUES ('schema_version', $1)",
-          {std::to_string(kJournalSchemaVersion)});
+    c.Run("INSERT INTO journal_meta (key, value) VALUES ('schema_version', $1)", {std::to_string(target)});
     tx.Commit();
 }
 
@@ -245,7 +304,45 @@ std::string OrderKey(const OrderRef& o)
     return id.empty() ? std::string() : std::string(MarketplaceName(o.market)) + ":" + U(id);
 }
 
-std::string SearchForm(std::string_view cp932) { return U(Folded(cp932, true)); }
+namespace {
+
+// Whether a server's trigrams take a character as part of a word: ASCII letters
+// and digits, kana, kanji, Greek and Cyrillic, and the marks that belong to
+// words ("々〆〇ー").  Where it is not sure, no (a search then reads the table).
+bool WordChar(std::string_view ch)
+{
+    const auto b0 = static_cast<unsigned char>(ch[0]);
+    if (ch.size() == 1)
+        return (b0 >= '0' && b0 <= '9') || (b0 >= 'a' && b0 <= 'z') || (b0 >= 'A' && b0 <= 'Z') ||
+               (b0 >= 0xA6 && b0 <= 0xDF);
+    const auto b1 = static_cast<unsigned char>(ch[1]);
+    return (b0 == 0x81 && b1 >= 0x58 && b1 <= 0x5B) || b0 == 0x82 || b0 == 0x83 || (b0 == 0x84 && b1 < 0x9F) ||
+           (b0 >= 0x88 && b0 <= 0x9F) || (b0 >= 0xE0 && b0 <= 0xEA);
+}
+
+}  // namespace
+
+SearchPattern SearchPatternOf(std::string_view cp932)
+{
+    const std::string folded = Folded(cp932, true);
+    SearchPattern p;
+    if (folded.empty()) return p;
+    int run = 0;
+    for (std::size_t i = 0; i < folded.size();) {
+        const std::size_t n = CharLenAt(folded, i);
+        run = WordChar(std::string_view(folded).substr(i, n)) ? run + 1 : 0;
+        p.trigrams = p.trigrams || run >= 3;
+        i += n;
+    }
+    p.text = U(folded);
+    p.like = "%";
+    for (const char ch : p.text) {
+        if (ch == '!' || ch == '%' || ch == '_') p.like += '!';
+        p.like += ch;
+    }
+    p.like += '%';
+    return p;
+}
 
 std::string SearchText(const JournalEntry& e)
 {

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace hoxa {
 
@@ -106,8 +107,18 @@ void SqliteConnection::Configure()
     // The write-ahead log lets readers go on while a copy writes, and a process
     // killed at any moment loses no committed transaction.  NORMAL syncs at
     // checkpoints only: what the log holds survives a killed program; a power
-    // cut may lose the last prints but never damages the file.
-    Run("PRAGMA journal_mode=WAL");
+    // cut may lose the last prints but never damages the file.  Two copies
+    // switching a new file at once would wait for each other: SQLite refuses
+    // one at once rather than wait, so it tries again within the time-out.
+    for (const auto until = Clock::now() + std::chrono::milliseconds(busyMs_);;) {
+        try {
+            Run("PRAGMA journal_mode=WAL");
+            break;
+        } catch (const ESqlError& e) {
+            if (e.Failure() != SqlFailure::Busy || Clock::now() >= until) throw;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     Run("PRAGMA synchronous=NORMAL");
 }
 

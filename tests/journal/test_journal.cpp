@@ -3,6 +3,7 @@
 #include "journal/Journal.h"
 #include "journal/JournalColumns.h"
 #include "journal/JournalPager.h"
+#include "journal/JournalRows.h"
 #include "journal/JournalText.h"
 #include "journal/SqliteConnection.h"
 #include "journal_test_util.h"
@@ -77,6 +78,9 @@ TEST_P(JournalStore, SearchFindsAnyPartNewestFirstAndPages)
         {"order-1", {id[0]}},
         {"1234-5678-9013", {id[0]}},
         {"大阪", {}},
+        {"田3", {id[2]}},                       // one or two characters: every text read
+        {"イ", {id[2], id[1], id[0]}},
+        {"order%1", {}},                        // no wildcard
     };
     for (const auto& [text, want] : cases) EXPECT_EQ(journal_->Search({text}), want) << text;
 
@@ -89,6 +93,7 @@ TEST_P(JournalStore, SearchFindsAnyPartNewestFirstAndPages)
     EXPECT_EQ(pager.At(2).id, id[0]);
     EXPECT_EQ(JournalCellText(pager.At(2), JournalColumn::Tracking), "1234-5678-9013");
     journal_->Remove(std::span(id).subspan(2));  // another station removes the newest
+    EXPECT_EQ(journal_->Search({"山田"}), (std::vector<JournalId>{id[1], id[0]}));
     EXPECT_EQ(pager.At(1).waybill.custo1, "山田　太郎2");
     EXPECT_EQ(pager.At(0).id, id[2]);
     EXPECT_EQ(pager.At(0).waybill.custo1, "");
@@ -200,6 +205,66 @@ TEST_P(JournalStore, RefusesAJournalOfANewerVersion)
     }
 }
 
+TEST_P(JournalStore, AFirstVersionJournalKeepsEveryEntryAndFindsThemAPageAtATime)
+{
+    std::vector<JournalEntry> made;  // oldest first, four at a time
+    {
+        const auto raw = Raw();
+        MigrateJournal(*raw, "v1", 1);
+        for (int n = 0; n < 250; ++n) {
+            JournalEntry& e = made.emplace_back(SampleEntry(n));
+            e.uid = "v1-" + std::to_string(n);
+            e.printedAt = 1'000'000 + n / 4;
+            raw->Run(kEntryInsert, EntryParams(e, true), [&e](const SqlRow& r) { e.id = r.Int(0); });
+        }
+    }
+    std::vector<JournalId> all;  // newest first
+    for (auto e = made.rbegin(); e != made.rend(); ++e) all.push_back(e->id);
+    ASSERT_EQ(journal_->Search({}), all);
+    EXPECT_EQ(journal_->Load(std::vector<JournalId>(all.rbegin(), all.rend())), made);
+    EXPECT_EQ(journal_->Search({"太郎1"}).size(), 111u);
+
+    for (const char* text : {"", "太郎1", "7", "ｲ"}) {
+        JournalPager pager(*journal_, 7);
+        pager.Search({text});
+        std::vector<JournalId> rows(pager.Count());
+        for (std::size_t row = 0; row < rows.size(); ++row) rows[row] = pager.IdAt(row);
+        EXPECT_EQ(rows, journal_->Search({text})) << text;
+    }
+    // Entries another station removes before the rows are reached: the later
+    // rows move up, the last are left empty.
+    JournalPager pager(*journal_, 7);
+    pager.Search({});
+    journal_->Remove(std::span(all).subspan(100, 2));
+    EXPECT_EQ(pager.IdAt(100), all[102]);
+    EXPECT_EQ(pager.IdAt(247), all[249]);
+    EXPECT_EQ(pager.At(249).id, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Stores, JournalStore, ::testing::Values("sqlite", "postgres"));
+
+// The trigram index wants an extension that a user without the right to create
+// it cannot have: the journal does without.
+TEST(JournalServer, SearchesWithTrigramsOrWithoutWhereTheUserMayNotCreateThem)
+{
+    if (!PgAdmin()) GTEST_SKIP() << "no server: run through with_postgres.sh";
+    FreshStore full("postgres"), plain("postgres");
+    PgConnection admin(PgAdmin(), kJournalTimeout);
+    admin.Run("CREATE ROLE hoxa_plain LOGIN");
+    PgConnection(plain.Place().server, kJournalTimeout).Run("GRANT CREATE ON SCHEMA public TO hoxa_plain");
+    for (const bool mayCreate : {true, false}) {
+        JournalPlace place = (mayCreate ? full : plain).Place();
+        if (!mayCreate) place.server += " user=hoxa_plain";
+        Journal journal(place);
+        std::vector<JournalEntry> es{SampleEntry(1), SampleEntry(2)};
+        journal.Commit(journal.Prepare(es).ids, 1);
+        EXPECT_EQ(journal.Search({"太郎2"}), std::vector<JournalId>{es[1].id});
+        std::int64_t indexes = -1;
+        PgConnection(place.server, kJournalTimeout)
+            .Run("SELECT count(*) FROM pg_indexes WHERE indexname = 'entry_search_trigrams'", {},
+                 [&indexes](const SqlRow& r) { indexes = r.Int(0); });
+        EXPECT_EQ(indexes, mayCreate ? 1 : 0);
+    }
+}
 
 }  // namespace
