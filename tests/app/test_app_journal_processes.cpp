@@ -1,8 +1,7 @@
-// The real program driven by keys (xdotool) on private X servers, printing
-// through a private print server (with_stations.sh): killed while printing or
-// typing tracking numbers it loses no committed entry and leaves a file that
-// opens; two copies on two displays record side by side, in one folder on the
-// file and in two on the server.
+// The real program driven by keys (xdotool) on private X servers, printing through a private
+// print server (with_stations.sh): killed while printing or typing tracking numbers it loses no
+// committed entry and leaves a file that opens; two copies on two displays record side by side,
+// in one folder on the file and in two on the server.
 #include "base/Codec.h"
 #include "journal/SqliteConnection.h"
 #include "journal/Tracking.h"
