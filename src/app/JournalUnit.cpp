@@ -272,18 +272,16 @@ std::vector<JournalEntry> TForm_Journal::SelectedEntries() const
 
 TrackingRule TForm_Journal::Rule() const { return CourierByKey(context_.settings.courier).rule; }
 
+bool PressFocusedButton(QDialog* dialog, const QKeyEvent& e)
+{
+    if (e.key() != Qt::Key_Return && e.key() != Qt::Key_Enter) return false;
+    if (auto* b = qobject_cast<QPushButton*>(QApplication::focusWidget()); b && b->window() == dialog) b->animateClick();
+    return true;
+}
+
 void TForm_Journal::keyPressEvent(QKeyEvent* e)
 {
-    switch (e->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // The focused button, as Space does; nothing else closes on Enter.
-        if (auto* b = qobject_cast<QPushButton*>(QApplication::focusWidget()); b && b->window() == this)
-            b->animateClick();
-        return;
-    default:
-        QDialog::keyPressEvent(e);  // Escape closes
-    }
+    if (!PressFocusedButton(this, *e)) QDialog::keyPressEvent(e);  // Escape closes
 }
 
 bool TForm_Journal::eventFilter(QObject* watched, QEvent* e)

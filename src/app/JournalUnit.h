@@ -26,6 +26,7 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 class QTimer;
+class QKeyEvent;
 
 namespace hoxa {
 
@@ -101,5 +102,9 @@ private:
     QPushButton* close_ = nullptr;
     QTimer* searchTimer_ = nullptr;
 };
+
+// Enter in the journal's dialogs presses the focused button, as Space does, and
+// nothing else (a default button would take Enter from the boxes); false for other keys.
+bool PressFocusedButton(QDialog* dialog, const QKeyEvent& e);
 
 }  // namespace hoxa

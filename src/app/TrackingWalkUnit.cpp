@@ -1,12 +1,12 @@
 #include "app/TrackingWalkUnit.h"
 
+#include "app/JournalUnit.h"
 #include "base/Codec.h"
 #include "base/MsgBox.h"
 #include "base/cp932.h"
 #include "journal/JournalText.h"
 #include "journal/TrackingEntry.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -146,13 +146,7 @@ void TForm_TrackingWalk::BitBtn_SkipClick()
 
 void TForm_TrackingWalk::keyPressEvent(QKeyEvent* e)
 {
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        // The focused button, as Space does; Enter in the box is the box's.
-        if (auto* b = qobject_cast<QPushButton*>(QApplication::focusWidget()); b && b->window() == this)
-            b->animateClick();
-        return;
-    }
-    QDialog::keyPressEvent(e);  // Escape closes
+    if (!PressFocusedButton(this, *e)) QDialog::keyPressEvent(e);  // Escape closes
 }
 
 }  // namespace hoxa

@@ -42,10 +42,7 @@ protected:
     // Runs drive in the journal window opened with F8.
     void InJournal(std::function<void(TForm_Journal*)> drive)
     {
-        WhenModalShows<TForm_Journal>([&](TForm_Journal* w) {
-            drive(w);
-            w->close();
-        });
+        WhenModalShows<TForm_Journal>([&](TForm_Journal* w) { drive(w), w->close(); });
         QTest::keyClick(E("Edit_G1"), Qt::Key_F8);
     }
     bool Told(const std::string& text, std::size_t box) const
