@@ -86,17 +86,19 @@ void TForm_Journal::Edit_TrackingReturn()
     if (!current.isValid()) return;
     const JournalEntry entry = model_->EntryAt(current.row());
     const std::string typed = FromQString(tracking_->text());
+    bool stored = false;  // else what was typed stays in the box to be put right
     if (Trim(typed).empty()) {
-        if (!entry.tracking.empty() && AskYesNo(this, "この送り状の伝票番号を消しますか?", DefaultAnswer::No))
-            context_.journal->SetTracking(entry.id, {});
+        stored = !entry.tracking.empty() && AskYesNo(this, "この送り状の伝票番号を消しますか?", DefaultAnswer::No);
+        if (stored) context_.journal->SetTracking(entry.id, {});
     } else {
         const TrackingResult r = StoreTracking(*context_.journal, entry.id, CheckTrackingNumber(typed, Rule()),
                                                [this](const std::string& q) { return AskYesNo(this, q, DefaultAnswer::No); });
         if (r.outcome == TrackingOutcome::Refused) ShowNotice(this, r.message);
-        guidance_->setText(r.outcome == TrackingOutcome::Stored ? ToQString("伝票番号を入力しました") : QString());
+        stored = r.outcome == TrackingOutcome::Stored;
     }
+    guidance_->setText(!stored ? QString() : ToQString(Trim(typed).empty() ? "伝票番号を消しました" : "伝票番号を入力しました"));
     model_->Reload();
-    if (FromQString(tracking_->text()) == typed) ShowCurrent();  // a refused number stays to be corrected
+    if (stored) ShowCurrent();
     tracking_->selectAll();
     tracking_->setFocus(Qt::OtherFocusReason);
 }
