@@ -8,10 +8,10 @@
 //   hoxa_dprintUnit_transfer.cpp  the address text transfer
 //   hoxa_dprintUnit_printer.cpp   the printer group and the margin dialog's view of it
 //   hoxa_dprintUnit_print.cpp     the print command, the print preview, the print gate's window side
+//   hoxa_dprintUnit_journal.cpp   the journal of prints: its recorder on the gate, F8 履歴, recall, reprint
 //   hoxa_dprintUnit_postal.cpp    the postal-code fill
 //   hoxa_dprintUnit_check.cpp     the check after a transfer
 //   hoxa_dprintUnit_batch.cpp     the batch window's opening: F9, dropped files, the command line
-//   hoxa_dprintUnit_journal.cpp   the journal of prints: its recorder on the gate, F8 履歴, recall, reprint
 #pragma once
 
 #include "app/BatchUnit.h"
