@@ -250,7 +250,7 @@ TEST_F(JournalApp, ServerStoppedDuringAPrintIsNamed)
     Start();
     const std::string ctl = std::getenv("HOXA_PG_CTL"), server = PgServerName(db.Place().server);
     onQuestion = [&](const std::string& q) {
-        EXPECT_EQ(q != kPrintQuestion || std::system((ctl + " stop -m immediate >/dev/null").c_str()) == 0, true);
+        EXPECT_TRUE(q != kPrintQuestion || std::system((ctl + " stop -m immediate >/dev/null").c_str()) == 0);
     };
     F11({true, false});
     EXPECT_TRUE(Told("印刷履歴のサーバー " + server + " に接続できません", 1));
