@@ -1,9 +1,9 @@
 // The journal window's actions on the selected entries: 呼び出し, 再印刷, 削除,
 // the tracking number, 伝票番号入力, 発送CSV and サーバーへコピー.
-#include "app/JournalModel.h"
 #include "app/JournalUnit.h"
-#include "app/TrackingWalkUnit.h"
 
+#include "app/JournalModel.h"
+#include "app/TrackingWalkUnit.h"
 #include "base/AtomicFile.h"
 #include "base/Codec.h"
 #include "base/MsgBox.h"
@@ -18,11 +18,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTableView>
 
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace hoxa {
 
@@ -157,8 +157,7 @@ void TForm_Journal::BitBtn_UploadClick()
 
 void TForm_Journal::BitBtn_CopyClick()
 {
-    struct stat st {};
-    if (::stat(PathIn(context_.workDir, kJournalFileName).c_str(), &st) != 0) {
+    if (!QFileInfo::exists(QFile::decodeName(PathIn(context_.workDir, kJournalFileName).c_str()))) {
         ShowNotice(this, std::string("この PC には印刷履歴 ") + kJournalFileName + " がありません。");
         return;
     }
@@ -166,15 +165,12 @@ void TForm_Journal::BitBtn_CopyClick()
                                  context_.journal->StoreName() + " にコピーしますか? すでにある履歴は重ねてコピーしません。";
     if (!AskYesNo(this, question)) return;
     Journal local({context_.workDir, {}});
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     CopyCount copied;
-    try {
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         copied = local.CopyInto(*context_.journal);
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
     }
-    QApplication::restoreOverrideCursor();
     if (const std::string notice = local.TakeNotice(); !notice.empty()) ShowNotice(this, notice);
     ShowNotice(this, "印刷履歴を " + IntToStr(static_cast<long long>(copied.copied)) + " 件コピーしました (" +
                          IntToStr(static_cast<long long>(copied.present)) + " 件はすでにありました)。");
