@@ -38,7 +38,9 @@ int TJournalModel::columnCount(const QModelIndex& parent) const { return parent.
 
 QVariant TJournalModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
+    // After a failure the rows stay blank until the next search: a server that
+    // does not answer is waited for once, not once per cell.
+    if (failed_ || !index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
     try {
         const JournalEntry& e = pager_.At(static_cast<std::size_t>(index.row()));
         return ToQString(JournalCellText(e, static_cast<JournalColumn>(index.column())));
