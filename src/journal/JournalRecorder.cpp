@@ -61,6 +61,7 @@ void JournalRecorder::Notify()
 
 bool JournalRecorder::AskAboutEarlierPrints(const PrintRequest& request, const std::string&, PrintAsker& asker)
 {
+    lookupFailure_.clear();
     std::vector<std::pair<WaybillRecord, OrderRef>> asked;
     for (const PrintPage& p : request.pages)
         if (p.reprintOf.empty()) asked.emplace_back(p.record, p.order);
@@ -68,8 +69,9 @@ bool JournalRecorder::AskAboutEarlierPrints(const PrintRequest& request, const s
     std::vector<std::optional<EarlierPrint>> earlier;
     try {
         earlier = journal_.FindEarlierPrints(asked, NowMs());
-    } catch (const EJournal&) {
-        return true;  // Prepare meets the same trouble and says so
+    } catch (const EJournal& e) {
+        lookupFailure_ = e.what();  // Prepare says so, without waiting for the store a second time
+        return true;
     }
     Notify();
     std::size_t printed = 0;
@@ -86,6 +88,7 @@ PrintRecorder::Readiness JournalRecorder::Prepare(const PrintRequest& request, c
                                                   PrintAsker& asker)
 {
     pending_.clear();
+    if (!lookupFailure_.empty()) return {std::exchange(lookupFailure_, {})};
     std::vector<JournalEntry> entries = EntriesOfPrint(request, printer, paperFeed_ ? paperFeed_() : 0);
     try {
         // Another station may print the same order between the question and

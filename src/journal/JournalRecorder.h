@@ -37,6 +37,7 @@ private:
     std::function<int()> paperFeed_;
     std::function<void(const std::string&)> notice_;
     std::vector<JournalId> pending_;  // prepared, not yet recorded or abandoned
+    std::string lookupFailure_;       // why the look-up before the questions failed
 };
 
 }  // namespace hoxa
