@@ -42,7 +42,7 @@ QPushButton* Button(QWidget* parent, const char* name, std::string_view caption)
 
 }  // namespace
 
-std::string_view MarketplaceName(Marketplace market)
+std::string_view MarketplaceTitle(Marketplace market)
 {
     switch (market) {
     case Marketplace::Rakuten: return "楽天RMS";

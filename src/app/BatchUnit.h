@@ -160,6 +160,6 @@ private:
 
 // The name of the export a file was recognised as ("楽天RMS", "Amazon", ...;
 // "列の割り当て" for Other), CP932.
-std::string_view MarketplaceName(Marketplace market);
+std::string_view MarketplaceTitle(Marketplace market);
 
 }  // namespace hoxa

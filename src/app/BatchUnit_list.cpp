@@ -75,7 +75,7 @@ bool TForm_Batch::OpenFile(const QString& path)
     }
     model_->SetBatch(OrderBatch(table, *format, FromQString(info.fileName()), context_.zipLookup));
     ChooserFolder() = info.absolutePath();
-    fileLabel_->setText(ToQString(FromQString(info.fileName()) + "　（" + std::string(MarketplaceName(format->market)) +
+    fileLabel_->setText(ToQString(FromQString(info.fileName()) + "　（" + std::string(MarketplaceTitle(format->market)) +
                                   "）"));
     fileLabel_->setToolTip(info.absoluteFilePath());
     markedOnly_->setChecked(false);

@@ -14,6 +14,7 @@ namespace {
 constexpr const char* kSection = "hx_NIVORAprn";
 constexpr const char* kPreviewSection = "hoxa_Preview";
 constexpr const char* kBatchSection = "hoxa_Batch";
+constexpr const char* kJournalWindowSection = "hoxa_History";
 constexpr const char* kWindowWidth = "Width";
 constexpr const char* kWindowHeight = "Height";
 
@@ -116,5 +117,10 @@ PreviewSize LoadPreviewSize(const std::string& dir) { return LoadWindowSize(dir,
 void SavePreviewSize(const std::string& dir, PreviewSize size) { SaveWindowSize(dir, kPreviewSection, size); }
 PreviewSize LoadBatchSize(const std::string& dir) { return LoadWindowSize(dir, kBatchSection); }
 void SaveBatchSize(const std::string& dir, PreviewSize size) { SaveWindowSize(dir, kBatchSection, size); }
+PreviewSize LoadJournalWindowSize(const std::string& dir) { return LoadWindowSize(dir, kJournalWindowSection); }
+void SaveJournalWindowSize(const std::string& dir, PreviewSize size)
+{
+    SaveWindowSize(dir, kJournalWindowSection, size);
+}
 
 }  // namespace hoxa

@@ -80,4 +80,8 @@ void SavePreviewSize(const std::string& dir, PreviewSize size);
 PreviewSize LoadBatchSize(const std::string& dir);
 void SaveBatchSize(const std::string& dir, PreviewSize size);
 
+// The journal window's size, kept the same way in [hoxa_History].
+PreviewSize LoadJournalWindowSize(const std::string& dir);
+void SaveJournalWindowSize(const std::string& dir, PreviewSize size);
+
 }  // namespace hoxa

@@ -11,6 +11,7 @@
 #include "base/SaveLock.h"
 #include "base/cp932.h"
 #include "base/errors.h"
+#include "journal/JournalRecorder.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -66,6 +67,7 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent), ui_(new ::Ui::TForm_M
     SetupPostalLookUp();
     SetupCheckMarks();
     SetupBatch();
+    SetupJournal();
 }
 
 TForm_Main::~TForm_Main()
@@ -182,6 +184,7 @@ void TForm_Main::FormShow()
     setWindowTitle(ToQString("hoxa　送り状印刷　< ニボラ　> ver1.10"));
     u.DateTimePicker_1->setDate(QDate::currentDate());
     u.Label_CurrentDir->setText(QDir::currentPath());
+    OpenJournal();
     // What saves killed half-way left behind, unless another copy is saving now
     // (its next save, or the next start, clears it then).
     if (const SaveLock lock = SaveLock::IfFree(WorkingDir()); !lock.Busy())
@@ -224,6 +227,8 @@ void TForm_Main::FormShow()
     }
     u.SpeedButton_F2->setText(ToQString("中止"));
     u.SpeedButton_F2->setEnabled(true);
+    u.SpeedButton_F8->setText(ToQString("履歴"));
+    u.SpeedButton_F8->setEnabled(true);
     u.SpeedButton_F9->setText(ToQString("一括印刷"));
     u.SpeedButton_F9->setEnabled(true);
     u.SpeedButton_F10->setText(ToQString("プレビュー"));

@@ -8,6 +8,7 @@
 //   hoxa_dprintUnit_transfer.cpp  the address text transfer
 //   hoxa_dprintUnit_printer.cpp   the printer group and the margin dialog's view of it
 //   hoxa_dprintUnit_print.cpp     the print command, the print preview, the print gate's window side
+//   hoxa_dprintUnit_journal.cpp   the journal of prints: its recorder on the gate, F8 履歴, recall, reprint
 //   hoxa_dprintUnit_postal.cpp    the postal-code fill
 //   hoxa_dprintUnit_check.cpp     the check after a transfer
 //   hoxa_dprintUnit_batch.cpp     the batch window's opening: F9, dropped files, the command line
@@ -15,6 +16,7 @@
 #pragma once
 
 #include "app/BatchUnit.h"
+#include "journal/JournalSettings.h"
 #include "print/FeedPaper.h"
 #include "print/PrintGate.h"
 #include "print/SLIP97YPrnUnit.h"
@@ -26,6 +28,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -42,6 +45,7 @@ namespace hoxa {
 
 class TCpEdit;
 class PrinterWatcher;
+class JournalRecorder;
 
 class TForm_Main : public QWidget, private MarginDialogHost, private PrintGateHost {
     Q_OBJECT
@@ -189,6 +193,24 @@ public:
     // more than a few pages are built.
     BatchPrintResult PrintBatch(QWidget* parent, const std::vector<BatchWaybill>& waybills, bool askFinal);
 
+    // The journal of prints (hoxa_dprintUnit_journal.cpp), opened by the start
+    // sequence from the folder's [hoxa_Journal]; every waybill the gate sends
+    // is recorded in it.  Null before the start sequence.
+    Journal* PrintJournal() const { return journal_.get(); }
+    // F8 "履歴": the journal window "印刷履歴"; its size is kept in [hoxa_History].
+    void SpeedButton_F8Click();
+    // "呼び出し": the entry's destination, goods, dates and sender into the
+    // fields.  A print from there is recorded as a reprint of the entry until
+    // the destination is edited, cleared or filled anew.
+    void RecallEntry(const JournalEntry& entry);
+    const std::string& RecalledUid() const { return recalled_.uid; }
+    // "再印刷": the entries as one job through the gate, each page a reprint of
+    // its entry with the current feed's margins; true when it was sent.
+    bool ReprintEntries(QWidget* parent, const std::vector<JournalEntry>& entries);
+    // The rows of the batch list whose waybill the journal knows as printed
+    // show 印刷済 and are unchecked.
+    void MarkPrintedRows(TForm_Batch& batch);
+
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -240,6 +262,8 @@ private:
     void SetupCheckMarks();
     void ShowCheckMark(DestField field);
     void SetupBatch();
+    void SetupJournal();
+    void OpenJournal();
 
     // The printer box and the guidance for a registered printer that is
     // missing or a print server that does not answer.
@@ -266,6 +290,13 @@ private:
     BatchPrintHook batchPrint_;
     PrintGate gate_{*this};
     std::pair<int, std::string> jobGuidance_;  // the last job sent and what the panel says of it
+    JournalSettings journalSettings_;
+    std::unique_ptr<Journal> journal_;
+    std::unique_ptr<JournalRecorder> recorder_;
+    struct Recalled {
+        std::string uid;  // the entry a print of the fields prints again; empty: none
+        OrderRef order;
+    } recalled_;
 };
 
 // The program's window icon.

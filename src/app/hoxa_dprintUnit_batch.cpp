@@ -96,6 +96,7 @@ void TForm_Main::OpenBatch(const QString& file)
     const PreviewSize stored = LoadBatchSize(WorkingDir());
     TForm_Batch batch(this, std::move(context), file, QSize(stored.width, stored.height));
     batch_ = &batch;
+    connect(&batch, &TForm_Batch::fileLoaded, this, [this, &batch] { Guarded(&batch, [&] { MarkPrintedRows(batch); }); });
     batch.exec();
     SaveBatchSize(WorkingDir(), {batch.width(), batch.height()});
 }

@@ -173,6 +173,7 @@ void TForm_Main::Edit_Cls()
     u.Label_Warning->clear();
     for (TCpEdit* e : {u.Edit_Zip, u.Edit_Add1, u.Edit_Add2, u.Edit_Custo1, u.Edit_tel}) e->clear();
     ClearCheckMarks();
+    recalled_ = {};
 }
 
 void TForm_Main::Edit_Cls_My()

@@ -106,6 +106,9 @@ bool TForm_Main::FormKeyDown(QWidget* control, int key)
     case Qt::Key_F11:
         Guarded(this, [this] { SpeedButton_F11Click(); });
         return true;
+    case Qt::Key_F8:
+        Guarded(this, [this] { SpeedButton_F8Click(); });
+        return true;
     case Qt::Key_F9:
         Guarded(this, [this] { SpeedButton_F9Click(); });
         return true;

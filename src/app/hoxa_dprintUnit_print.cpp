@@ -9,6 +9,8 @@
 #include "app/CpEdit.h"
 #include "app/Settings.h"
 #include "base/Codec.h"
+#include "base/cp932.h"
+#include "journal/JournalEntry.h"
 #include "print/CalibrationSheet.h"
 #include "print/WaybillPage.h"
 #include "print/WaybillPreviewUnit.h"
@@ -67,6 +69,8 @@ PrintRequest TForm_Main::WaybillRequest(PrintOrigin origin) const
     PrintPage page;
     page.record = CurrentWaybill();
     page.marks = checkMarks_;
+    page.order = recalled_.order;
+    page.reprintOf = recalled_.uid;
     return PrintRequest::For(origin, {page}, registeredPrinter_);
 }
 
@@ -116,6 +120,27 @@ void TForm_Main::PrintTestSheet(const WaybillRecord& rec, QWidget* dialog)
     request.draw = CalibrationSheetDrawer(PrinterName(), FeedName(), when);
     BoxAsker asker(dialog);
     gate_.Run(request, asker);
+}
+
+bool TForm_Main::ReprintEntries(QWidget* parent, const std::vector<JournalEntry>& entries)
+{
+    if (entries.empty()) return false;
+    const WaybillRecord now = CurrentWaybill();
+    std::vector<PrintPage> pages;
+    for (const JournalEntry& e : entries) {
+        PrintPage& page = pages.emplace_back();
+        page.record = e.waybill;
+        // The forms go to the current feed's printer, at its margins.
+        page.record.prnTop = now.prnTop;
+        page.record.prnLeft = now.prnLeft;
+        page.order = e.order;
+        page.reprintOf = e.uid;
+    }
+    PrintRequest request = PrintRequest::For(PrintOrigin::Reprint, std::move(pages), registeredPrinter_);
+    if (request.pages.size() > 1)
+        request.finalQuestion = IntToStr(static_cast<long long>(request.pages.size())) + " 件の送り状を印刷しますか?";
+    BoxAsker asker(parent);
+    return gate_.Run(request, asker).Sent();
 }
 
 // ------------------------------------------------------ the gate's window side

@@ -24,7 +24,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string NewUid()
+}  // namespace
+
+std::string NewJournalUid()
 {
     static thread_local std::random_device rd;
     static const char* hex = "0123456789abcdef";
@@ -35,6 +37,8 @@ std::string NewUid()
     }
     return uid;
 }
+
+namespace {
 
 // "$first, $first+1, ..." for n parameters.
 std::string ParamList(std::size_t first, std::size_t n)
@@ -151,7 +155,7 @@ Recording Journal::Prepare(std::vector<JournalEntry>& entries)
 {
     const std::int64_t now = NowMs();
     for (JournalEntry& e : entries) {
-        if (e.uid.empty()) e.uid = NewUid();
+        if (e.uid.empty()) e.uid = NewJournalUid();
         e.printedAt = now;
         e.state = EntryState::Pending;
         e.jobId = 0;
@@ -228,6 +232,17 @@ void Journal::Commit(std::span<const JournalId> ids, int jobId)
         // leaves them pending, which every lookup still counts as printed.
         if (c.IsServer()) c.Run("SET LOCAL synchronous_commit = off");
         ForChunks(c, "UPDATE entries SET state = 1, job_id = $1 WHERE id IN ({ids})", {std::int64_t(jobId)}, ids);
+        tx.Commit();
+    });
+}
+
+void Journal::Commit(std::span<const JournalId> ids, int jobId, std::string_view printer, int dpiX, int dpiY)
+{
+    Do([&](SqlConnection& c) {
+        SqlTransaction tx(c, true);
+        if (c.IsServer()) c.Run("SET LOCAL synchronous_commit = off");  // as above
+        ForChunks(c, "UPDATE entries SET state = 1, job_id = $1, printer = $2, dpi_x = $3, dpi_y = $4 WHERE id IN ({ids})",
+                  {std::int64_t(jobId), Cp932ToUtf8(printer), std::int64_t(dpiX), std::int64_t(dpiY)}, ids);
         tx.Commit();
     });
 }

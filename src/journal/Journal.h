@@ -116,6 +116,9 @@ public:
     Recording Prepare(std::vector<JournalEntry>& entries);
     // CUPS accepted the job.
     void Commit(std::span<const JournalId> ids, int jobId);
+    // The same, with the printer the job went to and the resolution it was
+    // drawn at (both known only once it was sent).
+    void Commit(std::span<const JournalId> ids, int jobId, std::string_view printer, int dpiX, int dpiY);
     // The job was not sent or CUPS refused it: the pending entries go.
     void Abandon(std::span<const JournalId> ids);
 
@@ -159,6 +162,9 @@ private:
     std::unique_ptr<SqlConnection> conn_;
     std::string notice_;
 };
+
+// A new uid: 32 hex digits (an entry's, a batch print's).
+std::string NewJournalUid();
 
 // The station name recorded in entries: the host name, and the X display when
 // it is not the first (two copies on two displays of one computer differ).

@@ -139,4 +139,14 @@ std::string WriteUploadFiles(const std::string& dir, const UploadSet& set)
     return {};
 }
 
+std::string UploadSummary(const UploadSet& set)
+{
+    std::string text;
+    for (const UploadFile& f : set.files)
+        text += (text.empty() ? "" : "、") + f.fileName + " に " + std::to_string(f.entries) + " 件";
+    text += "の発送を書きました。";
+    if (set.skipped) text += "\n注文番号か伝票番号のない " + std::to_string(set.skipped) + " 件は書いていません。";
+    return text;
+}
+
 }  // namespace hoxa

@@ -43,4 +43,8 @@ UploadSet MakeUploadFiles(std::span<const JournalEntry> entries, const Courier& 
 // naming its full path, ending in "。"); the files after it are not written.
 std::string WriteUploadFiles(const std::string& dir, const UploadSet& set);
 
+// What was written, for the clerk (CP932): one line per file with its name and
+// number of waybills, and how many were left out.
+std::string UploadSummary(const UploadSet& set);
+
 }  // namespace hoxa

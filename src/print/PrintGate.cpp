@@ -251,9 +251,11 @@ GateResult PrintGate::Run(const PrintRequest& request, PrintAsker& questions)
     // 7
     bool prepared = false;
     if (waybill && recorder_) {
-        const std::string why = recorder_->Prepare(request, target);
-        prepared = why.empty();
-        if (!prepared && !asker.Ask(why + "\n" + kNoRecordQuestion, DefaultAnswer::No)) return stop(GateStop::NoRecord);
+        const PrintRecorder::Readiness ready = recorder_->Prepare(request, target, asker);
+        if (ready.declined) return stop(GateStop::EarlierPrint);
+        prepared = ready.problem.empty();
+        if (!prepared && !asker.Ask(ready.problem + "\n" + kNoRecordQuestion, DefaultAnswer::No))
+            return stop(GateStop::NoRecord);
     }
     const auto abandon = [&] {
         if (prepared) recorder_->Abandon(request);

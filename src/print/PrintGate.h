@@ -22,7 +22,8 @@
 //   5. PrintRecorder::AskAboutEarlierPrints (the journal's double-print question);
 //   6. the final question (request.finalQuestion, Yes by default) when
 //      request.askFinal;
-//   7. PrintRecorder::Prepare; a failure asks whether to print without a record;
+//   7. PrintRecorder::Prepare (which may ask about an earlier print made
+//      meanwhile); a failure asks whether to print without a record;
 //   8. after the last answer the printer is looked at again: a target gone or
 //      no longer the one a print would use is asked about again, naming the new
 //      one, with its own printer questions;
@@ -76,7 +77,7 @@ struct PrintPage {
     CheckResult marks;      // the check marks still standing, per destination field
     std::vector<std::string> otherMarks;  // other reasons to look at it (a batch row's own, its goods')
     OrderRef order;         // the order it came from; empty for a waybill typed by hand
-    std::optional<std::int64_t> reprintOf;  // the journal entry this page prints again
+    std::string reprintOf;  // uid of the journal entry this page prints again; empty: a first print
 
     bool Marked() const { return marks.AnyMarked() || !otherMarks.empty(); }
 };
@@ -125,10 +126,16 @@ public:
     {
         return true;
     }
-    // Just before the pages are built: makes ready to record.  An empty text
+    // Just before the pages are built: makes ready to record, and may ask (an
+    // earlier print that another station made meanwhile).  An empty problem
     // when it is ready; otherwise why no record can be kept (Japanese, ending
-    // with "。"), and the gate asks whether to print without one.
-    virtual std::string Prepare(const PrintRequest&, const std::string& /*printer*/) { return {}; }
+    // with "。"), and the gate asks whether to print without one.  declined:
+    // the user answered No to its question, nothing is printed.
+    struct Readiness {
+        std::string problem;
+        bool declined = false;
+    };
+    virtual Readiness Prepare(const PrintRequest&, const std::string& /*printer*/, PrintAsker&) { return {}; }
     // The job was accepted.  An error thrown here reaches the caller after the
     // job was reported sent.
     virtual void Record(const SentJob&) {}

@@ -58,6 +58,8 @@ TEST_F(FirstStart, EmptyFolderShowsTheMissingSlotAndStartsEmpty)
         auto* b = C<QToolButton>(QStringLiteral("SpeedButton_F%1").arg(i).toLatin1().constData());
         if (i == 2) {
             EXPECT_EQ(FromQString(b->text()), "中止");
+        } else if (i == 8) {
+            EXPECT_EQ(FromQString(b->text()), "履歴");
         } else if (i == 9) {
             EXPECT_EQ(FromQString(b->text()), "一括印刷");
         } else if (i == 10) {
@@ -67,7 +69,7 @@ TEST_F(FirstStart, EmptyFolderShowsTheMissingSlotAndStartsEmpty)
         } else {
             EXPECT_EQ(b->text(), QStringLiteral("F%1").arg(i));
         }
-        EXPECT_EQ(b->isEnabled(), i == 2 || (i >= 9 && i <= 11)) << i;
+        EXPECT_EQ(b->isEnabled(), i == 2 || (i >= 8 && i <= 11)) << i;
         EXPECT_EQ(b->geometry().size(), QSize(55, 26));
     }
     EXPECT_EQ(C<QToolButton>("SpeedButton_F5")->x(), 230);

@@ -23,7 +23,7 @@ public:
     {
         return asker.Ask("以前に印刷した送り状です。もう一度印刷しますか?", DefaultAnswer::No);
     }
-    std::string Prepare(const PrintRequest&, const std::string&) override { return prepareError; }
+    Readiness Prepare(const PrintRequest&, const std::string&, PrintAsker&) override { return {prepareError}; }
     void Record(const SentJob& job) override { recorded.push_back(job); }
     void Abandon(const PrintRequest&) override { ++abandoned; }
 };
