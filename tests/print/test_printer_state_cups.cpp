@@ -6,6 +6,7 @@
 #include "registration_test_util.h"
 
 #include "app/BatchModel.h"
+#include "journal/Journal.h"
 #include "print/CupsSpooler.h"
 #include "print/PrinterWatcher.h"
 #include "print/cups_jobs.h"
@@ -17,6 +18,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 using namespace hoxa;
@@ -301,8 +303,16 @@ TEST_F(PrinterStateCups, ABatchIsOneJobOnTheFeedsPaperEachPageAsTheSinglePrintDr
         b->close();
     });
     form->OpenBatch(Path("orders.csv"));
-    ASSERT_EQ(test::WaitForJob(kQueue).state, IPP_JSTATE_COMPLETED);
+    const test::FinishedJob job = test::WaitForJob(kQueue);
+    ASSERT_EQ(job.state, IPP_JSTATE_COMPLETED);
     EXPECT_EQ(AllJobs(), before + 1);
+    // Every page is in the journal with its order and the job's number.
+    Journal& journal = *form->PrintJournal();
+    std::vector<std::string> orders;
+    for (const JournalEntry& e : journal.Load(journal.Search({})))
+        if (e.jobId == job.id) orders.push_back(e.order.orderId);
+    std::sort(orders.begin(), orders.end());
+    EXPECT_EQ(orders, (std::vector<std::string>{"B-1", "B-3", "B-4"}));
     QString error;
     const auto pages = test::ReadPdfWords(QString::fromStdString(out + "/" + kQueue + ".out"), &error);
     ASSERT_EQ(pages.size(), printed.size()) << error.toStdString();
