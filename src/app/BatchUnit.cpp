@@ -5,6 +5,7 @@
 #include "app/BatchModel.h"
 #include "app/CpEdit.h"
 #include "base/Codec.h"
+#include "base/DialogKeys.h"
 #include "base/MsgBox.h"
 #include "base/cp932.h"
 
@@ -257,14 +258,8 @@ void TForm_Batch::keyPressEvent(QKeyEvent* e)
     case Qt::Key_F11:
         if (print_->isEnabled()) Guarded(this, [this] { BitBtn_PrintClick(); });
         return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // The focused button, as Space does; nothing else closes or prints on Enter.
-        if (auto* b = qobject_cast<QPushButton*>(QApplication::focusWidget()); b && b->window() == this)
-            b->animateClick();
-        return;
     default:
-        QDialog::keyPressEvent(e);  // Escape closes
+        if (!PressFocusedButton(this, *e)) QDialog::keyPressEvent(e);  // Escape closes
     }
 }
 

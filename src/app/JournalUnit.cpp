@@ -4,6 +4,7 @@
 
 #include "app/JournalModel.h"
 #include "base/Codec.h"
+#include "base/DialogKeys.h"
 #include "base/MsgBox.h"
 #include "base/cp932.h"
 #include "journal/JournalColumns.h"
@@ -271,13 +272,6 @@ std::vector<JournalEntry> TForm_Journal::SelectedEntries() const
 }
 
 TrackingRule TForm_Journal::Rule() const { return CourierByKey(context_.settings.courier).rule; }
-
-bool PressFocusedButton(QDialog* dialog, const QKeyEvent& e)
-{
-    if (e.key() != Qt::Key_Return && e.key() != Qt::Key_Enter) return false;
-    if (auto* b = qobject_cast<QPushButton*>(QApplication::focusWidget()); b && b->window() == dialog) b->animateClick();
-    return true;
-}
 
 void TForm_Journal::keyPressEvent(QKeyEvent* e)
 {

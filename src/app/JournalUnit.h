@@ -103,8 +103,4 @@ private:
     QTimer* searchTimer_ = nullptr;
 };
 
-// Enter in the journal's dialogs presses the focused button, as Space does, and
-// nothing else (a default button would take Enter from the boxes); false for other keys.
-bool PressFocusedButton(QDialog* dialog, const QKeyEvent& e);
-
 }  // namespace hoxa

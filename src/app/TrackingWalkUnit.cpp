@@ -2,6 +2,7 @@
 
 #include "app/JournalUnit.h"
 #include "base/Codec.h"
+#include "base/DialogKeys.h"
 #include "base/MsgBox.h"
 #include "base/cp932.h"
 #include "journal/JournalText.h"

@@ -1,6 +1,7 @@
 #include "print/WaybillPreviewUnit.h"
 
 #include "base/Codec.h"
+#include "base/DialogKeys.h"
 #include "base/MsgBox.h"
 
 #include <QHBoxLayout>
@@ -222,15 +223,7 @@ void TForm_WaybillPreview::keyPressEvent(QKeyEvent* e)
             break;
         }
     }
-    // Enter presses the focused button, as Space does (the buttons are no
-    // default buttons, so that Enter elsewhere never prints).
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
-            button->click();
-            return;
-        }
-    }
-    QDialog::keyPressEvent(e);  // Escape closes
+    if (!PressFocusedButton(this, *e)) QDialog::keyPressEvent(e);  // Escape closes
 }
 
 bool TForm_WaybillPreview::eventFilter(QObject* watched, QEvent* e)
