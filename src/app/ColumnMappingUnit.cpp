@@ -27,9 +27,10 @@ TForm_ColumnMapping::TForm_ColumnMapping(QWidget* parent, const OrderTable& tabl
     setWindowTitle(ToQString("列の割り当て"));
     setModal(true);
 
-    const bool started = start != ColumnMapping{};
-    auto* intro = new QLabel(ToQString(std::string(started ? "見出しから分かった列は選んであります。足りない欄に使う列を選んでください。"
-                                                           : "この見出しのファイルは初めてです。送り状の欄ごとに、使う列を選んでください。") +
+    const std::string opening = start != ColumnMapping{}
+                                    ? "見出しから分かった列は選んであります。足りない欄に使う列を選んでください。"
+                                    : "この見出しのファイルは初めてです。送り状の欄ごとに、使う列を選んでください。";
+    auto* intro = new QLabel(ToQString(opening +
                                        "続けて選んだ列はつないで使います。おところ①とおなまえは必ず選んでください。"
                                        "割り当ては次に同じ見出しのファイルを開くときにも使います。"),
                              this);

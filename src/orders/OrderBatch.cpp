@@ -31,11 +31,19 @@ Cells CellsOf(const OrderTable& t, std::size_t row, const std::vector<std::size_
     return cells;
 }
 
-// The cells a row gives a field: its columns, or the first alternative the
-// row fills.
+// Whether a cell holds more than blanks (either width) and line breaks.
+bool Filled(std::string_view cell)
+{
+    for (std::size_t i = 0; i < cell.size(); i += CharLenAt(cell, i))
+        if (static_cast<unsigned char>(cell[i]) > 0x20 && cell.compare(i, 2, "　") != 0) return true;
+    return false;
+}
+
+// The cells a row gives a field: of the columns a known export offers for it,
+// those the row fills (ColumnMapping::ColumnsFor).
 Cells FieldCells(const OrderTable& t, std::size_t row, const ColumnMapping& m, OrderField f)
 {
-    return CellsOf(t, row, m.ColumnsFor(f, [&](std::size_t c) { return !TidyCell(t.Cell(row, c)).empty(); }));
+    return CellsOf(t, row, m.ColumnsFor(f, [&](std::size_t c) { return Filled(t.Cell(row, c)); }));
 }
 
 // A row's postal code, address lines, name and telephone as the waybill
@@ -52,54 +60,49 @@ Destination DestinationOf(const OrderTable& t, std::size_t row, const ColumnMapp
             JoinName(FieldCells(t, row, m, OrderField::Name)), JoinTelephone(FieldCells(t, row, m, OrderField::Tel))};
 }
 
-struct Group {
-    Destination destination;  // its first row's
-    std::vector<std::size_t> rows;
-};
-
 // The rows of each waybill, in file order: rows of one order id whose
 // destinations are the same, compared as fields are (half-width, without
 // blanks), go together; a row of a known order without any destination
 // (further items of the order, as some exports write them) goes with the
 // order's first waybill; rows without an order id stand alone.
-std::vector<Group> GroupRows(const OrderTable& t, const ColumnMapping& m, const ZipAddressLookup& lookup)
+std::vector<std::vector<std::size_t>> GroupRows(const OrderTable& t, const ColumnMapping& m,
+                                               const ZipAddressLookup& lookup)
 {
-    std::vector<Group> groups;
+    std::vector<std::vector<std::size_t>> groups;
     std::unordered_map<std::string, std::size_t> byKey, firstOfOrder;
     for (std::size_t r = 0; r < t.Rows(); ++r) {
         const std::string id = JoinName(FieldCells(t, r, m, OrderField::OrderId));
-        Destination destination = DestinationOf(t, r, m, lookup);
         if (!id.empty()) {
             std::string key = id + '\x1E';
-            for (const std::string& field : destination)
+            for (const std::string& field : DestinationOf(t, r, m, lookup))
                 key.append(check_text::Squeeze(check_text::Fold(field))).push_back('\x1F');
             if (key.size() == id.size() + 1 + kDestFields) {  // no destination
                 if (const auto it = firstOfOrder.find(id); it != firstOfOrder.end()) {
-                    groups[it->second].rows.push_back(r);
+                    groups[it->second].push_back(r);
                     continue;
                 }
             }
             if (const auto [it, added] = byKey.try_emplace(std::move(key), groups.size()); !added) {
-                groups[it->second].rows.push_back(r);
+                groups[it->second].push_back(r);
                 continue;
             }
             firstOfOrder.try_emplace(id, groups.size());
         }
-        groups.push_back({std::move(destination), {r}});
+        groups.push_back({r});
     }
     return groups;
 }
 
-BatchRow MakeRow(const OrderTable& t, const OrderFormat& format, const Group& group, const std::string& sourceFile,
-                 const ZipAddressLookup& lookup)
+BatchRow MakeRow(const OrderTable& t, const OrderFormat& format, const std::vector<std::size_t>& rows,
+                 const std::string& sourceFile, const ZipAddressLookup& lookup)
 {
     const ColumnMapping& m = format.mapping;
-    const std::vector<std::size_t>& rows = group.rows;
     const std::size_t first = rows.front();
     BatchRow row;
     row.line = t.Line(first);
     auto& f = row.fields;
-    std::copy(group.destination.begin(), group.destination.end(), f.begin());
+    Destination destination = DestinationOf(t, first, m, lookup);
+    std::move(destination.begin(), destination.end(), f.begin());
 
     std::vector<GoodsItem> items;
     std::vector<std::size_t> unreadQuantity;  // the items whose quantity is no number
@@ -237,7 +240,7 @@ OrderBatch::OrderBatch(const OrderTable& table, const OrderFormat& format, std::
 {
     const auto groups = GroupRows(table, format.mapping, lookup_);
     rows_.reserve(groups.size());
-    for (const Group& group : groups) rows_.push_back(MakeRow(table, format, group, sourceFile, lookup_));
+    for (const auto& rows : groups) rows_.push_back(MakeRow(table, format, rows, sourceFile, lookup_));
 }
 
 std::size_t OrderBatch::MarkedCount() const

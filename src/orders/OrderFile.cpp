@@ -258,6 +258,7 @@ OrderTable ParseOrderFile(std::string_view bytes)
         const std::size_t textBefore = t.text_.size(), endsBefore = t.ends_.size();
         const std::size_t cells = reader.Read(t.text_, t.ends_);
         if (Blank(std::string_view(t.text_).substr(textBefore))) {  // a blank line, or separators and blanks only
+            t.text_.resize(textBefore);  // else its blanks would begin the next row's first cell
             t.ends_.resize(endsBefore);
             continue;
         }

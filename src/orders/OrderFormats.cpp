@@ -166,25 +166,17 @@ std::optional<OrderFormat> RecogniseOrderFormat(const std::vector<std::string>& 
         if (!all) continue;
         OrderFormat format;
         format.market = known.market;
-        // A rule gives a join per name its parts have in the header: the first
-        // names of each part, then the second ones (a part with fewer keeps
-        // its last).  The field's first join is its columns, the rest its
-        // alternatives, the later rules' after the earlier ones'.
+        // Each rule that applies is a join of the field, its parts the columns
+        // the header has of their names; the first rule's are the columns.
         for (const Rule& rule : known.rules) {
-            std::vector<std::vector<std::size_t>> found;
-            std::size_t joins = 0;
+            std::vector<ColumnMapping::Part> join;
             for (const Names& part : rule.parts)
-                if (auto columns = index.FindAll(part); !columns.empty()) {
-                    joins = std::max(joins, columns.size());
-                    found.push_back(std::move(columns));
-                }
+                if (auto columns = index.FindAll(part); !columns.empty()) join.push_back(std::move(columns));
+            if (join.empty()) continue;
             auto& columns = format.mapping[rule.field];
-            for (std::size_t k = 0; k < joins; ++k) {
-                std::vector<std::size_t> join;
-                for (const auto& part : found) join.push_back(part[std::min(k, part.size() - 1)]);
-                if (columns.empty()) columns = std::move(join);
-                else format.mapping.alternatives[static_cast<std::size_t>(rule.field)].push_back(std::move(join));
-            }
+            if (columns.empty())
+                for (const auto& part : join) columns.push_back(part.front());
+            format.mapping.alternatives[static_cast<std::size_t>(rule.field)].push_back(std::move(join));
         }
         for (const auto& [name, names] : known.upload)
             if (const auto c = index.Find(names)) format.uploadColumns.emplace_back(name, *c);
@@ -205,14 +197,19 @@ void ChooseColumns(OrderFormat& format, const ColumnMapping& chosen)
     format.mapping.columns = chosen.columns;
 }
 
-const std::vector<std::size_t>& ColumnMapping::ColumnsFor(OrderField f, const std::function<bool(std::size_t)>& filled) const
+std::vector<std::size_t> ColumnMapping::ColumnsFor(OrderField f, const std::function<bool(std::size_t)>& filled) const
 {
-    const auto& first = (*this)[f];
-    const auto any = [&](const std::vector<std::size_t>& join) { return std::any_of(join.begin(), join.end(), filled); };
-    if (any(first)) return first;
-    for (const auto& join : alternatives[static_cast<std::size_t>(f)])
-        if (any(join)) return join;
-    return first;
+    for (const auto& join : alternatives[static_cast<std::size_t>(f)]) {
+        std::vector<std::size_t> columns;
+        bool any = false;
+        for (const Part& part : join) {
+            const auto it = std::find_if(part.begin(), part.end(), filled);
+            any = any || it != part.end();
+            columns.push_back(it != part.end() ? *it : part.front());
+        }
+        if (any) return columns;
+    }
+    return (*this)[f];
 }
 
 }  // namespace hoxa

@@ -32,18 +32,22 @@ std::string_view OrderFieldCaption(OrderField f);
 struct ColumnMapping {
     // Per field, the columns (0-based) joined in this order; empty: not in the file.
     std::array<std::vector<std::size_t>, kOrderFields> columns;
-    // Per field, what a known export offers in their place, tried in turn for a
-    // row where all of `columns` are blank (Amazon's buyer-phone-number after
-    // ship-phone-number, Rakuten's 送付先氏名 after 送付先姓 and 送付先名).
-    std::array<std::vector<std::vector<std::size_t>>, kOrderFields> alternatives;
+    // Per field, the joins a known export offers, tried in turn for each row
+    // (Rakuten's 送付先姓 and 送付先名, then 送付先氏名), each of their parts
+    // the columns tried in turn (Amazon's ship-phone-number, then
+    // buyer-phone-number); `columns` are the first of each part of the first
+    // join.  Empty: `columns` alone.
+    using Part = std::vector<std::size_t>;
+    std::array<std::vector<std::vector<Part>>, kOrderFields> alternatives;
 
     std::vector<std::size_t>& operator[](OrderField f) { return columns[static_cast<std::size_t>(f)]; }
     const std::vector<std::size_t>& operator[](OrderField f) const { return columns[static_cast<std::size_t>(f)]; }
     // A waybill needs at least an address and a name.
     bool Usable() const { return !(*this)[OrderField::Address].empty() && !(*this)[OrderField::Name].empty(); }
-    // The columns of the field that a row fills: `columns`, or the first of the
-    // alternatives that has a cell that is not blank.
-    const std::vector<std::size_t>& ColumnsFor(OrderField f, const std::function<bool(std::size_t column)>& filled) const;
+    // The columns of the field for a row, where `filled` tells which of its
+    // cells are not blank: of the first join the row fills, each part's first
+    // filled column.  `columns` when the row fills none.
+    std::vector<std::size_t> ColumnsFor(OrderField f, const std::function<bool(std::size_t column)>& filled) const;
     bool operator==(const ColumnMapping&) const = default;
 };
 

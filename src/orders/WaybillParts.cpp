@@ -316,7 +316,8 @@ std::optional<long> ParseQuantity(std::string_view cell)
     std::size_t digits = 0;
     while (digits < s.size() && s[digits] >= '0' && s[digits] <= '9') ++digits;
     std::string unit = TidyCell(std::string_view(s).substr(digits));
-    for (char& c : unit) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    for (std::size_t i = 0; i < unit.size(); i += CharLenAt(unit, i))
+        if (unit[i] >= 'A' && unit[i] <= 'Z') unit[i] = static_cast<char>(unit[i] - 'A' + 'a');
     static constexpr std::string_view kUnits[] = {"",   "個", "点", "本", "枚",  "箱",  "袋",     "冊",  "組",
                                                   "着", "足", "台", "缶", "ｾｯﾄ", "pcs", "pc", "piece", "pieces"};
     if (digits == 0 || digits > 6 || std::find(std::begin(kUnits), std::end(kUnits), unit) == std::end(kUnits))

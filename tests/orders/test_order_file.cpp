@@ -44,7 +44,7 @@ TEST(OrderFile, EncodingsSeparatorsAndLineEndsGiveTheSameCells)
         {"氏名,住所\r\n見本 太郎,東京都\r\n", OrderFileEncoding::Cp932, ','},
         {U8(u8"氏名,住所\n見本 太郎,東京都\n"), OrderFileEncoding::Utf8, ','},
         {U8(u8"\uFEFF氏名\t住所\r見本 太郎\t東京都"), OrderFileEncoding::Utf8, '\t'},
-        {"氏名\t住所\n\n見本 太郎\t東京都\n \t \n", OrderFileEncoding::Cp932, '\t'},  // blank lines left out
+        {"氏名\t住所\n\n \t \n見本 太郎\t東京都\n \t \n", OrderFileEncoding::Cp932, '\t'},  // blank lines left out
     };
     for (const auto& c : cases) {
         const OrderTable t = ParseOrderFile(c.bytes);

@@ -94,7 +94,7 @@ TEST(WaybillParts, GoodsLinesHoldOneItemEachAndCountWhatRemains)
         EXPECT_EQ(g.cut, c.cut) << c.items[0].name;
     }
     const std::pair<const char*, std::optional<long>> quantities[] = {
-        {"３", 3}, {"", 1}, {"２個", 2}, {"12 pcs", 12}, {"3点", 3}, {"二", std::nullopt}, {"0", std::nullopt}};
+        {"３", 3}, {"", 1}, {"２個", 2}, {"12 PCS", 12}, {"3点", 3}, {"二", std::nullopt}, {"0", std::nullopt}};
     for (const auto& [cell, n] : quantities) EXPECT_EQ(ParseQuantity(cell), n) << cell;
 }
 
