@@ -59,14 +59,15 @@ bool TForm_Batch::OpenFile(const QString& path)
     const QFileInfo info(path);
     const OrderTable table = ReadOrderFile(QFile::encodeName(info.absoluteFilePath()).toStdString());
     ColumnMappingStore store = ColumnMappingStore::InFolder(context_.workDir);
-    std::optional<OrderFormat> format = FindOrderFormat(table, store);
+    OrderFormat draft;
+    std::optional<OrderFormat> format = FindOrderFormat(table, store, &draft);
     if (!format) {
         QApplication::restoreOverrideCursor();
         waiting = false;
-        TForm_ColumnMapping mapping(this, table);
+        TForm_ColumnMapping mapping(this, table, draft.mapping);
         if (mapping.exec() != QDialog::Accepted) return false;
-        format.emplace();
-        format->mapping = mapping.Mapping();
+        ChooseColumns(draft, mapping.Mapping());
+        format = std::move(draft);
         try {
             store.Save(table.Header(), format->mapping);
         } catch (const std::exception& e) {

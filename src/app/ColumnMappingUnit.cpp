@@ -20,13 +20,17 @@ constexpr std::size_t kSampleBytes = 24;  // of a column's sample in its box's i
 
 }  // namespace
 
-TForm_ColumnMapping::TForm_ColumnMapping(QWidget* parent, const OrderTable& table) : QDialog(parent), table_(table)
+TForm_ColumnMapping::TForm_ColumnMapping(QWidget* parent, const OrderTable& table, const ColumnMapping& start)
+    : QDialog(parent), table_(table)
 {
     setObjectName(QStringLiteral("Form_ColumnMapping"));
     setWindowTitle(ToQString("列の割り当て"));
     setModal(true);
 
-    auto* intro = new QLabel(ToQString("この見出しのファイルは初めてです。送り状の欄ごとに、使う列を選んでください。"
+    const std::string opening = start != ColumnMapping{}
+                                    ? "見出しから分かった列は選んであります。足りない欄に使う列を選んでください。"
+                                    : "この見出しのファイルは初めてです。送り状の欄ごとに、使う列を選んでください。";
+    auto* intro = new QLabel(ToQString(opening +
                                        "続けて選んだ列はつないで使います。おところ①とおなまえは必ず選んでください。"
                                        "割り当ては次に同じ見出しのファイルを開くときにも使います。"),
                              this);
@@ -57,6 +61,8 @@ TForm_ColumnMapping::TForm_ColumnMapping(QWidget* parent, const OrderTable& tabl
             box->setMinimumContentsLength(10);
             box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
             if (k == 0) caption->setBuddy(box);
+            if (k < start.columns[f].size() && start.columns[f][k] < header.size())
+                box->setCurrentIndex(static_cast<int>(start.columns[f][k]) + 1);
             connect(box, &QComboBox::currentIndexChanged, this, &TForm_ColumnMapping::Update);
             boxes_[f][k] = box;
             grid->addWidget(box, row, 1 + static_cast<int>(k));

@@ -1,5 +1,6 @@
 // The column-mapping step "列の割り当て" for an order file of a shape the
-// program does not know: for each waybill field the clerk picks a column, or
+// program does not know, or of a known export that lacks columns a waybill
+// needs: for each waybill field the clerk picks a column, or
 // up to four columns that are joined, seeing a sample of each column and of
 // what the field would take.  The batch window keeps the result per header
 // (ColumnMappingStore).
@@ -23,8 +24,9 @@ class TForm_ColumnMapping : public QDialog {
 public:
     static constexpr std::size_t kJoinedColumns = 4;
 
-    // table: the file's cells, which must outlive the dialog.
-    TForm_ColumnMapping(QWidget* parent, const OrderTable& table);
+    // table: the file's cells, which must outlive the dialog; start: the
+    // columns chosen when it opens (what a known export's header gave).
+    TForm_ColumnMapping(QWidget* parent, const OrderTable& table, const ColumnMapping& start = {});
 
     // The columns chosen so far (OK is enabled once the mapping is usable).
     ColumnMapping Mapping() const;

@@ -87,14 +87,15 @@ void ColumnMappingStore::Save(const std::vector<std::string>& header, const Colu
     ProfileFile(path_).WriteStrings(SectionOf(header), entries);
 }
 
-std::optional<OrderFormat> FindOrderFormat(const OrderTable& table, const ColumnMappingStore& store)
+std::optional<OrderFormat> FindOrderFormat(const OrderTable& table, const ColumnMappingStore& store, OrderFormat* draft)
 {
-    if (auto known = RecogniseOrderFormat(table.Header())) return known;
-    if (auto kept = store.Find(table.Header())) {
-        OrderFormat format;
-        format.mapping = std::move(*kept);
+    OrderFormat format = RecogniseOrderFormat(table.Header()).value_or(OrderFormat{});
+    if (format.market != Marketplace::Other && Complete(format.mapping)) return format;
+    if (const auto kept = store.Find(table.Header())) {
+        ChooseColumns(format, *kept);
         return format;
     }
+    if (draft) *draft = std::move(format);
     return std::nullopt;
 }
 

@@ -45,8 +45,11 @@ private:
     std::string path_;
 };
 
-// The format of an order file: a known export, else the mapping kept for its
-// header (Marketplace::Other); nullopt: the clerk maps its columns.
-std::optional<OrderFormat> FindOrderFormat(const OrderTable& table, const ColumnMappingStore& store);
+// The format of an order file: a known export whose columns are complete,
+// else the mapping kept for its header (the export's, completed by the clerk,
+// or Marketplace::Other); nullopt: the clerk maps its columns, starting from
+// *draft (what a known export's columns gave; else nothing is chosen).
+std::optional<OrderFormat> FindOrderFormat(const OrderTable& table, const ColumnMappingStore& store,
+                                           OrderFormat* draft = nullptr);
 
 }  // namespace hoxa

@@ -31,8 +31,10 @@ std::string FieldSample(const OrderTable& table, OrderField field, const std::ve
         }
         case OrderField::Tel:
             return JoinTelephone(cells);
-        case OrderField::Quantity:
-            return IntToStr(static_cast<long long>(ParseQuantity(cells.front())));
+        case OrderField::Quantity: {
+            const std::optional<long> n = ParseQuantity(cells.front());
+            return n ? IntToStr(static_cast<long long>(*n)) : TidyCell(cells.front());
+        }
         default:  // order id, building, name and item: parts with a blank between
             return JoinName(cells);
         }

@@ -4,6 +4,7 @@
 #include "base/cp932.h"
 #include "orders/WaybillParts.h"
 #include "print/WaybillLayout.h"
+#include "transfer/CheckText.h"
 #include "transfer/HalfWidth.h"
 
 #include <algorithm>
@@ -30,45 +31,57 @@ Cells CellsOf(const OrderTable& t, std::size_t row, const std::vector<std::size_
     return cells;
 }
 
-constexpr OrderField kDestination[] = {OrderField::Zip, OrderField::Address, OrderField::Building, OrderField::Name,
-                                       OrderField::Tel};
-
-// The destination cells of a row as they stand, one key for rows that go to
-// the same place; *blank tells whether they are all blank.
-std::string DestinationKey(const OrderTable& t, std::size_t row, const ColumnMapping& m, bool* blank)
+// Whether a cell holds more than blanks (either width) and line breaks.
+bool Filled(std::string_view cell)
 {
-    std::string key;
-    *blank = true;
-    for (const OrderField f : kDestination)
-        for (const std::size_t c : m[f]) {
-            const std::string_view cell = t.Cell(row, c);
-            if (*blank && !Trim(cell).empty()) *blank = false;
-            key.append(cell);
-            key.push_back('\x1F');
-        }
-    return key;
+    for (std::size_t i = 0; i < cell.size(); i += CharLenAt(cell, i))
+        if (static_cast<unsigned char>(cell[i]) > 0x20 && cell.compare(i, 2, "　") != 0) return true;
+    return false;
 }
 
-// The rows of each waybill, in file order: rows of one order id with the same
-// destination cells go together; a row of a known order whose destination
-// cells are all blank (further items of the order, as some exports write them)
-// goes with the order's first waybill; rows without an order id stand alone.
-std::vector<std::vector<std::size_t>> GroupRows(const OrderTable& t, const ColumnMapping& m)
+// The cells a row gives a field: of the columns a known export offers for it,
+// those the row fills (ColumnMapping::ColumnsFor).
+Cells FieldCells(const OrderTable& t, std::size_t row, const ColumnMapping& m, OrderField f)
+{
+    return CellsOf(t, row, m.ColumnsFor(f, [&](std::size_t c) { return Filled(t.Cell(row, c)); }));
+}
+
+// A row's postal code, address lines, name and telephone as the waybill
+// shows them (DestField order).
+using Destination = std::array<std::string, kDestFields>;
+
+Destination DestinationOf(const OrderTable& t, std::size_t row, const ColumnMapping& m, const ZipAddressLookup& lookup)
+{
+    const AddressLines address =
+        JoinAddress(FieldCells(t, row, m, OrderField::Address), FieldCells(t, row, m, OrderField::Building));
+    const std::string wholeAddress = address.add1 + address.add2;
+    const auto known = [&](std::string_view zip) { return lookup && lookup(zip, wholeAddress).has_value(); };
+    return {JoinPostalCode(FieldCells(t, row, m, OrderField::Zip), known), address.add1, address.add2,
+            JoinName(FieldCells(t, row, m, OrderField::Name)), JoinTelephone(FieldCells(t, row, m, OrderField::Tel))};
+}
+
+// The rows of each waybill, in file order: rows of one order id whose
+// destinations are the same, compared as fields are (half-width, without
+// blanks), go together; a row of a known order without any destination
+// (further items of the order, as some exports write them) goes with the
+// order's first waybill; rows without an order id stand alone.
+std::vector<std::vector<std::size_t>> GroupRows(const OrderTable& t, const ColumnMapping& m,
+                                               const ZipAddressLookup& lookup)
 {
     std::vector<std::vector<std::size_t>> groups;
     std::unordered_map<std::string, std::size_t> byKey, firstOfOrder;
     for (std::size_t r = 0; r < t.Rows(); ++r) {
-        const std::string id = JoinName(CellsOf(t, r, m[OrderField::OrderId]));
-        bool blank = false;
-        std::string key = DestinationKey(t, r, m, &blank);
+        const std::string id = JoinName(FieldCells(t, r, m, OrderField::OrderId));
         if (!id.empty()) {
-            if (blank) {
+            std::string key = id + '\x1E';
+            for (const std::string& field : DestinationOf(t, r, m, lookup))
+                key.append(check_text::Squeeze(check_text::Fold(field))).push_back('\x1F');
+            if (key.size() == id.size() + 1 + kDestFields) {  // no destination
                 if (const auto it = firstOfOrder.find(id); it != firstOfOrder.end()) {
                     groups[it->second].push_back(r);
                     continue;
                 }
             }
-            key.insert(0, id + '\x1E');
             if (const auto [it, added] = byKey.try_emplace(std::move(key), groups.size()); !added) {
                 groups[it->second].push_back(r);
                 continue;
@@ -87,24 +100,21 @@ BatchRow MakeRow(const OrderTable& t, const OrderFormat& format, const std::vect
     const std::size_t first = rows.front();
     BatchRow row;
     row.line = t.Line(first);
-    const AddressLines address = JoinAddress(CellsOf(t, first, m[OrderField::Address]),
-                                             CellsOf(t, first, m[OrderField::Building]));
-    const std::string wholeAddress = address.add1 + address.add2;
     auto& f = row.fields;
-    f[Index(WaybillField::Zip)] = JoinPostalCode(CellsOf(t, first, m[OrderField::Zip]), [&](std::string_view zip) {
-        return lookup && lookup(zip, wholeAddress) == true;
-    });
-    f[Index(WaybillField::Add1)] = address.add1;
-    f[Index(WaybillField::Add2)] = address.add2;
-    f[Index(WaybillField::Custo1)] = JoinName(CellsOf(t, first, m[OrderField::Name]));
-    f[Index(WaybillField::Tel)] = JoinTelephone(CellsOf(t, first, m[OrderField::Tel]));
+    Destination destination = DestinationOf(t, first, m, lookup);
+    std::move(destination.begin(), destination.end(), f.begin());
 
     std::vector<GoodsItem> items;
+    std::vector<std::size_t> unreadQuantity;  // the items whose quantity is no number
     for (const std::size_t r : rows) {
         GoodsItem item;
-        item.name = JoinName(CellsOf(t, r, m[OrderField::Item]));  // name and variation, joined like a name
+        item.name = JoinName(FieldCells(t, r, m, OrderField::Item));  // name and variation, joined like a name
         if (item.name.empty()) continue;
-        if (!m[OrderField::Quantity].empty()) item.quantity = ParseQuantity(t.Cell(r, m[OrderField::Quantity].front()));
+        if (const Cells quantity = FieldCells(t, r, m, OrderField::Quantity); !quantity.empty()) {
+            const std::optional<long> n = ParseQuantity(quantity.front());
+            if (!n) unreadQuantity.push_back(items.size());
+            item.quantity = n.value_or(1);
+        }
         items.push_back(std::move(item));
     }
     const GoodsLines goods = FillGoodsLines(items);
@@ -112,6 +122,8 @@ BatchRow MakeRow(const OrderTable& t, const OrderFormat& format, const std::vect
         f[Index(WaybillField::G1) + k] = goods.lines[k];
         row.cut[Index(WaybillField::G1) + k] = goods.cut[k];
     }
+    for (const std::size_t i : unreadQuantity)  // an item past the last line is counted on it
+        row.unreadQuantity[Index(WaybillField::G1) + std::min(i, kGoodsLines - 1)] = true;
     for (std::size_t k = 0; k < kWaybillFields; ++k) {
         const std::size_t limit = WaybillFieldLimit(static_cast<WaybillField>(k));
         if (limit && f[k].size() > limit) {
@@ -122,7 +134,7 @@ BatchRow MakeRow(const OrderTable& t, const OrderFormat& format, const std::vect
 
     row.ref.market = format.market;
     row.ref.sourceFile = sourceFile;
-    row.ref.orderId = JoinName(CellsOf(t, first, m[OrderField::OrderId]));
+    row.ref.orderId = JoinName(FieldCells(t, first, m, OrderField::OrderId));
     for (const std::size_t r : rows)
         for (const auto& [name, column] : format.uploadColumns)
             row.ref.uploadFields.emplace_back(name, TidyCell(t.Cell(r, column)));
@@ -205,6 +217,7 @@ void CheckRow(BatchRow& row, const ZipAddressLookup& lookup)
     if (destination.add2.size() > kAddressLineBytes) AddReason(reasons(WaybillField::Add2), why::kAdd2Long);
     for (std::size_t k = 0; k < kWaybillFields; ++k) {
         if (row.cut[k]) AddReason(row.reasons[k], why::kCut);
+        if (row.unreadQuantity[k]) AddReason(row.reasons[k], why::kQuantity);
         if (CountOccurrences(f[k], kGeta) > 0) AddReason(row.reasons[k], why::kGeta);
     }
 }
@@ -225,7 +238,7 @@ OrderBatch::OrderBatch(const OrderTable& table, const OrderFormat& format, std::
                        ZipAddressLookup lookup)
     : lookup_(std::move(lookup))
 {
-    const auto groups = GroupRows(table, format.mapping);
+    const auto groups = GroupRows(table, format.mapping, lookup_);
     rows_.reserve(groups.size());
     for (const auto& rows : groups) rows_.push_back(MakeRow(table, format, rows, sourceFile, lookup_));
 }
@@ -240,6 +253,7 @@ void OrderBatch::Edit(std::size_t row, WaybillField field, std::string_view text
     BatchRow& r = rows_.at(row);
     r.fields[Index(field)] = FieldInput(field, text);
     r.cut[Index(field)] = false;
+    r.unreadQuantity[Index(field)] = false;
     CheckRow(r, lookup_);
 }
 

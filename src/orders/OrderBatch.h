@@ -46,6 +46,7 @@ inline constexpr std::string_view kAdd2Long = "おところ②の文字数が多
 inline constexpr std::string_view kZipEmpty = "郵便番号がありません";
 inline constexpr std::string_view kTelEmpty = "電話番号がありません";
 inline constexpr std::string_view kNoDestination = "お届け先がありません";
+inline constexpr std::string_view kQuantity = "個数を読み取れません";
 }  // namespace batch_reason
 
 // One waybill of the batch.
@@ -55,6 +56,9 @@ struct BatchRow {
     std::size_t line = 0;  // the file's line where the waybill's first order row begins
     // Text a field's limit cut when the file was read (an edit of the field ends it).
     std::array<bool, kWaybillFields> cut{};
+    // A goods line whose item (or one counted in its 他N点) has a quantity that
+    // is no number; the line counts it as one (an edit of the line ends it).
+    std::array<bool, kWaybillFields> unreadQuantity{};
     // Per field, the reasons to look at it, first found first; and the row's own.
     std::array<std::vector<std::string>, kWaybillFields> reasons;
     std::vector<std::string> rowReasons;

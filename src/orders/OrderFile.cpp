@@ -180,6 +180,12 @@ private:
     std::size_t line_ = 1;
 };
 
+// The cells of a record that holds nothing but blanks and line breaks.
+bool Blank(std::string_view cells)
+{
+    return std::all_of(cells.begin(), cells.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+}
+
 std::string OpenError(int err)
 {
     switch (err) {
@@ -221,7 +227,9 @@ OrderTable ParseOrderFile(std::string_view bytes)
         converted = Utf8FileToCp932(bytes);
         text = converted;
     } else if (const std::size_t at = FirstNonCp932(bytes); at != npos) {
-        throw EOrderFile(LineText(LineAt(bytes, at)) +
+        // Named where the reading that went further fails: a UTF-8 file with
+        // one stray byte fails as CP932 much earlier than there.
+        throw EOrderFile(LineText(LineAt(bytes, std::max(at, nonUtf8))) +
                          "に UTF-8 でもシフトJIS でもない文字があるため、ファイルを読み込めません。");
     }
 
@@ -231,11 +239,12 @@ OrderTable ParseOrderFile(std::string_view bytes)
     {
         std::string cells;
         std::vector<std::uint32_t> ends;
-        while (!reader.AtEnd() && cells.empty()) {
+        while (!reader.AtEnd() && Blank(cells)) {
+            cells.clear();
             ends.clear();
             reader.Read(cells, ends);
         }
-        if (cells.empty()) throw EOrderFile("注文ファイルに見出しの行がありません。");
+        if (Blank(cells)) throw EOrderFile("注文ファイルに見出しの行がありません。");
         std::uint32_t begin = 0;
         for (const std::uint32_t end : ends) {
             t.header_.push_back(Trim(std::string_view(cells).substr(begin, end - begin)));
@@ -248,9 +257,8 @@ OrderTable ParseOrderFile(std::string_view bytes)
         const std::size_t line = reader.Line();
         const std::size_t textBefore = t.text_.size(), endsBefore = t.ends_.size();
         const std::size_t cells = reader.Read(t.text_, t.ends_);
-        const bool blank = std::all_of(t.text_.begin() + static_cast<std::ptrdiff_t>(textBefore), t.text_.end(),
-                                       [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
-        if (blank) {  // a blank line, or separators and blanks only
+        if (Blank(std::string_view(t.text_).substr(textBefore))) {  // a blank line, or separators and blanks only
+            t.text_.resize(textBefore);  // else its blanks would begin the next row's first cell
             t.ends_.resize(endsBefore);
             continue;
         }

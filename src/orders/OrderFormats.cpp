@@ -3,6 +3,7 @@
 #include "base/cp932.h"
 #include "transfer/HalfWidth.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace hoxa {
@@ -32,8 +33,8 @@ const std::vector<KnownExport>& KnownExports()
 {
     static const std::vector<KnownExport> exports = {
         {Marketplace::Rakuten,
-         {{"注文番号"}, {"送付先郵便番号1", "送付先郵便番号"}, {"送付先住所都道府県", "送付先都道府県"}},
-         {{F::OrderId, {{"注文番号"}}},
+         {{"注文番号", "受注番号"}, {"送付先郵便番号1", "送付先郵便番号"}, {"送付先住所都道府県", "送付先都道府県"}},
+         {{F::OrderId, {{"注文番号", "受注番号"}}},
           {F::Zip, {{"送付先郵便番号1", "送付先郵便番号"}, {"送付先郵便番号2"}}},
           {F::Address,
            {{"送付先住所都道府県", "送付先都道府県"},
@@ -106,8 +107,8 @@ const std::vector<KnownExport>& KnownExports()
     return exports;
 }
 
-// How column names are compared: half-width, without blanks, hyphens and
-// underscores, Latin letters in lower case.
+// How column names are compared: half-width, without blanks and separators
+// (- _ : ･, which the full-width ones become), Latin letters in lower case.
 std::string ColumnKey(std::string_view name)
 {
     const std::string half = ToHalfWidth(name);
@@ -117,7 +118,7 @@ std::string ColumnKey(std::string_view name)
         const char c = half[i];
         if (len == 2) key.append(half, i, 2);
         else if (c >= 'A' && c <= 'Z') key.push_back(static_cast<char>(c - 'A' + 'a'));
-        else if (c != ' ' && c != '-' && c != '_') key.push_back(c);
+        else if (c != ' ' && c != '-' && c != '_' && c != ':' && c != '\xA5') key.push_back(c);
         i += len;
     }
     return key;
@@ -129,11 +130,18 @@ public:
     {
         for (std::size_t c = 0; c < header.size(); ++c) index_.emplace(ColumnKey(header[c]), c);  // first one kept
     }
+    // The columns of the names the header has, in the order of the names.
+    std::vector<std::size_t> FindAll(const Names& names) const
+    {
+        std::vector<std::size_t> found;
+        for (const char* n : names)
+            if (const auto it = index_.find(ColumnKey(n)); it != index_.end()) found.push_back(it->second);
+        return found;
+    }
     std::optional<std::size_t> Find(const Names& names) const
     {
-        for (const char* n : names)
-            if (const auto it = index_.find(ColumnKey(n)); it != index_.end()) return it->second;
-        return std::nullopt;
+        const auto found = FindAll(names);
+        return found.empty() ? std::nullopt : std::optional<std::size_t>(found.front());
     }
 
 private:
@@ -158,17 +166,50 @@ std::optional<OrderFormat> RecogniseOrderFormat(const std::vector<std::string>& 
         if (!all) continue;
         OrderFormat format;
         format.market = known.market;
+        // Each rule that applies is a join of the field, its parts the columns
+        // the header has of their names; the first rule's are the columns.
         for (const Rule& rule : known.rules) {
-            auto& columns = format.mapping[rule.field];
-            if (!columns.empty()) continue;  // an earlier rule applied
+            std::vector<ColumnMapping::Part> join;
             for (const Names& part : rule.parts)
-                if (const auto c = index.Find(part)) columns.push_back(*c);
+                if (auto columns = index.FindAll(part); !columns.empty()) join.push_back(std::move(columns));
+            if (join.empty()) continue;
+            auto& columns = format.mapping[rule.field];
+            if (columns.empty())
+                for (const auto& part : join) columns.push_back(part.front());
+            format.mapping.alternatives[static_cast<std::size_t>(rule.field)].push_back(std::move(join));
         }
         for (const auto& [name, names] : known.upload)
             if (const auto c = index.Find(names)) format.uploadColumns.emplace_back(name, *c);
         return format;
     }
     return std::nullopt;
+}
+
+bool Complete(const ColumnMapping& mapping)
+{
+    return mapping.Usable() && !mapping[OrderField::Zip].empty();
+}
+
+void ChooseColumns(OrderFormat& format, const ColumnMapping& chosen)
+{
+    for (std::size_t f = 0; f < kOrderFields; ++f)
+        if (chosen.columns[f] != format.mapping.columns[f]) format.mapping.alternatives[f] = chosen.alternatives[f];
+    format.mapping.columns = chosen.columns;
+}
+
+std::vector<std::size_t> ColumnMapping::ColumnsFor(OrderField f, const std::function<bool(std::size_t)>& filled) const
+{
+    for (const auto& join : alternatives[static_cast<std::size_t>(f)]) {
+        std::vector<std::size_t> columns;
+        bool any = false;
+        for (const Part& part : join) {
+            const auto it = std::find_if(part.begin(), part.end(), filled);
+            any = any || it != part.end();
+            columns.push_back(it != part.end() ? *it : part.front());
+        }
+        if (any) return columns;
+    }
+    return (*this)[f];
 }
 
 }  // namespace hoxa

@@ -2,9 +2,11 @@
 
 #include "base/cp932.h"
 #include "transfer/HalfWidth.h"
+#include "transfer/PostalCodes.h"
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 
 namespace hoxa {
 
@@ -49,10 +51,12 @@ std::string Join(const std::vector<std::string>& parts, std::string_view glue)
     return out;
 }
 
-// Postal code and telephone cells: tidy, half-width, one kind of hyphen.
+// Postal code and telephone cells: tidy, half-width, one kind of hyphen, and
+// without the apostrophe a spreadsheet writes before a number kept as text.
 std::string NumberCell(std::string_view cell)
 {
-    const std::string half = ToHalfWidth(TidyCell(cell));
+    std::string half = ToHalfWidth(TidyCell(cell));
+    if (half.starts_with('\'')) half = TidyCell(std::string_view(half).substr(1));
     std::string out;
     for (std::size_t i = 0; i < half.size();) {
         const std::size_t len = CharLenAt(half, i);
@@ -134,6 +138,35 @@ std::size_t AddressCut(std::string_view s)
     return best >= kAddressLineBytes / 4 ? best : CutAtBytes(s, kAddressLineBytes).size();
 }
 
+// The length of the word of an address that a line may end after (a place,
+// block or street word: 市, 丁目, 番地, 通, 下る, 字 ...) at i; 0 for none.
+std::size_t UnitWordAt(std::string_view s, std::size_t i)
+{
+    // Longer words first, so that 通り is not taken for 通.
+    static constexpr std::string_view kWords[] = {"丁目", "番地", "通り", "上る", "上ル", "下る", "下ル", "入る", "入ル",
+                                                  "市",   "区",   "郡",   "町",   "村",   "字",   "番",   "号",
+                                                  "条",   "通"};
+    for (const std::string_view w : kWords)
+        if (At(s, i, w)) return w.size();
+    return 0;
+}
+
+// The address split into two lines that both fit: at the last blank or end of
+// a unit word that leaves both within kAddressLineBytes, else at the last
+// character boundary that does; nullopt when no split fits.
+std::optional<AddressLines> FittingSplit(std::string_view s)
+{
+    std::optional<AddressLines> word, any;
+    std::size_t unitEnd = 0;  // where the last unit word ends
+    for (std::size_t i = s.empty() ? 0 : CharLenAt(s, 0); i < s.size(); i += CharLenAt(s, i)) {
+        AddressLines lines{TidyCell(s.substr(0, i)), TidyCell(s.substr(i))};
+        if (lines.add1.size() > kAddressLineBytes) break;
+        if (lines.add2.size() <= kAddressLineBytes) (i == unitEnd || IsBlankAt(s, i) ? word : any) = std::move(lines);
+        if (i >= unitEnd) unitEnd = i + UnitWordAt(s, i);
+    }
+    return word ? word : any;
+}
+
 }  // namespace
 
 std::string TidyCell(std::string_view cell)
@@ -164,10 +197,10 @@ std::string JoinPostalCode(const Cells& parts, const std::function<bool(std::str
     const auto confirmed = [&](const std::string& zip) { return confirm && confirm(zip); };
     if (p.size() == 1) {
         const std::string& s = p[0];
-        if (s.size() == 8 && s[3] == '-' && AllDigits(s.substr(0, 3)) && AllDigits(s.substr(4))) return s;
-        if (AllDigits(s) && s.size() == 7) return s.substr(0, 3) + "-" + s.substr(3);
-        if (AllDigits(s) && s.size() == 6) {
-            const std::string zip = "0" + s.substr(0, 2) + "-" + s.substr(2);
+        if (const auto code = ReadPostalCode(s)) return FormatPostalCode(*code);
+        if (AllDigits(s) && (s.size() == 5 || s.size() == 6)) {
+            const std::string digits = ZeroPadded(s, 7);
+            const std::string zip = digits.substr(0, 3) + "-" + digits.substr(3);
             if (confirmed(zip)) return zip;
         }
         return s;
@@ -260,6 +293,7 @@ AddressLines JoinAddress(const Cells& address, const Cells& building)
     }
     std::vector<std::string> rest;
     for (const auto cell : building) rest.push_back(TidyCell(cell));
+    const std::string whole = Join({main, Join(rest, " ")}, " ");
     if (const std::size_t b = BuildingStart(main); b != npos) {
         rest.insert(rest.begin(), TidyCell(std::string_view(main).substr(b)));
         main = TidyCell(std::string_view(main).substr(0, b));
@@ -269,15 +303,27 @@ AddressLines JoinAddress(const Cells& address, const Cells& building)
         rest.insert(rest.begin(), TidyCell(std::string_view(main).substr(cut)));
         main = TidyCell(std::string_view(main).substr(0, cut));
     }
-    return {main, Join(rest, " ")};
+    AddressLines lines{main, Join(rest, " ")};
+    if (lines.add1.size() > kAddressLineBytes || lines.add2.size() > kAddressLineBytes)
+        if (auto fitting = FittingSplit(whole)) lines = std::move(*fitting);
+    return lines;
 }
 
-long ParseQuantity(std::string_view cell)
+std::optional<long> ParseQuantity(std::string_view cell)
 {
     const std::string s = ToHalfWidth(TidyCell(cell));
-    if (!AllDigits(s) || s.size() > 6) return 1;
-    const long n = std::stol(s);
-    return n > 0 ? n : 1;
+    if (s.empty()) return 1;
+    std::size_t digits = 0;
+    while (digits < s.size() && s[digits] >= '0' && s[digits] <= '9') ++digits;
+    std::string unit = TidyCell(std::string_view(s).substr(digits));
+    for (std::size_t i = 0; i < unit.size(); i += CharLenAt(unit, i))
+        if (unit[i] >= 'A' && unit[i] <= 'Z') unit[i] = static_cast<char>(unit[i] - 'A' + 'a');
+    static constexpr std::string_view kUnits[] = {"",   "個", "点", "本", "枚",  "箱",  "袋",     "冊",  "組",
+                                                  "着", "足", "台", "缶", "ｾｯﾄ", "pcs", "pc", "piece", "pieces"};
+    if (digits == 0 || digits > 6 || std::find(std::begin(kUnits), std::end(kUnits), unit) == std::end(kUnits))
+        return std::nullopt;
+    const long n = std::stol(s.substr(0, digits));
+    return n > 0 ? std::optional<long>(n) : std::nullopt;
 }
 
 GoodsLines FillGoodsLines(const std::vector<GoodsItem>& items)

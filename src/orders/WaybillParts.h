@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,10 +19,12 @@ using Cells = std::vector<std::string_view>;
 // full-width ones) at both ends go.
 std::string TidyCell(std::string_view cell);
 
-// The postal code from one cell or the two halves: half-width, written
-// NNN-NNNN.  A code a spreadsheet stripped of its leading zeros (600042, or the
-// halves 60 and 42) gets them back when `confirm` accepts the result; a text of
-// any other shape is returned as it is, for the check to mark.
+// The postal code from one cell (as ReadPostalCode takes it: 100-0001,
+// 100 0001, 〒1000001) or the two halves: half-width, written NNN-NNNN.  A code
+// a spreadsheet stripped of its leading zeros (600042, 10010, or the halves 60
+// and 42) gets them back when `confirm` accepts the result; a text of any other
+// shape is returned as it is, for the check to mark.  Here and in the
+// telephone, a spreadsheet's leading apostrophe ('0600042) is dropped.
 std::string JoinPostalCode(const Cells& parts, const std::function<bool(std::string_view zip)>& confirm);
 
 // The telephone number from one cell or its parts: half-width, the parts
@@ -45,8 +48,11 @@ struct AddressLines {
 // before it replaces it) and building parts (joined with blanks) as the two
 // address lines: おところ② begins where a building or room part begins, and
 // takes what does not fit into おところ①, split at a place word, a blank or
-// at least a character boundary.  A prefecture given as JP-13 or in Latin
-// letters (Tokyo) is written in kanji.
+// at least a character boundary.  When that leaves either line longer than
+// kAddressLineBytes, the whole is split where both fit: after a unit word
+// (丁目, 番地, 号, 通, 下る, 町, 字 ...) or at a blank, else at any character
+// boundary; only an address too long for any split keeps a long line.  A
+// prefecture given as JP-13 or in Latin letters (Tokyo) is written in kanji.
 AddressLines JoinAddress(const Cells& address, const Cells& building);
 
 // Where the building or room part of an address begins (npos: none): after the
@@ -71,7 +77,9 @@ struct GoodsLines {
 // lines, the last line ends in "他N点", N the pieces not shown.
 GoodsLines FillGoodsLines(const std::vector<GoodsItem>& items);
 
-// The quantity in a cell (full-width digits too); 1 when it holds no number.
-long ParseQuantity(std::string_view cell);
+// The quantity in a cell: a number (full-width digits too), with or without a
+// unit (2個, ２点, 3 pcs); 1 for a blank cell; nullopt for a text that is no
+// quantity, or none.
+std::optional<long> ParseQuantity(std::string_view cell);
 
 }  // namespace hoxa

@@ -147,6 +147,24 @@ TEST_F(Batch, MappingStepIsKeptPerHeader)
     });
     form->OpenBatch(Path("own2.csv"));
     WaitDone();
+
+    // A known export without a name column: the step opens with what its header gave.
+    WriteFile("shop.csv", "注文番号,配送先氏名,配送先郵便番号,配送先都道府県,配送先住所,配送先電話番号,アイテム名,数量\r\n"
+                          "S1,架空 一郎,1070061,東京都,港区北青山9-8-7,0399990001,石けん,2個\r\n");
+    WhenModalShows<TForm_ColumnMapping>([](TForm_ColumnMapping* m) {
+        EXPECT_EQ(m->ColumnBox(OrderField::Zip, 0)->currentIndex(), 3);
+        EXPECT_FALSE(m->findChild<QPushButton*>(QStringLiteral("BitBtn_OK"))->isEnabled());
+        const std::pair<OrderField, int> picks[] = {{OrderField::Name, 2}, {OrderField::Item, 7}};
+        for (const auto& [field, item] : picks) m->ColumnBox(field, 0)->setCurrentIndex(item);
+        m->ColumnBox(OrderField::Address, 1)->setCurrentIndex(5);
+        m->findChild<QPushButton*>(QStringLiteral("BitBtn_OK"))->click();
+    });
+    InBatch([this](TForm_Batch* b) {
+        EXPECT_EQ(Text(b, 0, Col::ColAdd1) + Text(b, 0, Col::ColName) + Text(b, 0, Col::ColG1),
+                  "東京都港区北青山9-8-7架空 一郎石けん×2");
+    });
+    form->OpenBatch(Path("shop.csv"));
+    WaitDone();
 }
 
 TEST_F(Batch, ListShowsMarksFiltersAndEditsWithTheMainWindowsRules)

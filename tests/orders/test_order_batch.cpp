@@ -79,6 +79,17 @@ TEST(OrderBatch, EachKnownExportIsRecognisedByItsHeader)
          "配送先_電話番号,商品名,数量\r\n"
          "77,架空,六子,9071801,沖縄県,八重山郡与那国町,与那国9999,0980-00-6666,黒糖,3\r\n",
          "907-1801|沖縄県八重山郡与那国町与那国9999||架空 六子|0980-00-6666|黒糖×3||"},
+        // Other spellings; of alternative columns, each row takes the first it fills.
+        {Marketplace::Rakuten,
+         "受注番号,送付先郵便番号1,送付先郵便番号2,送付先住所:都道府県,送付先住所：郡市区,送付先住所・それ以降の住所,"
+         "送付先姓,送付先名,送付先氏名,送付先電話番号1,商品名,個数\r\n"
+         "R2,107,61,東京都,港区,北青山9-8-7,,,架空 二郎,'0399990002,石けん,２個\r\n",
+         "107-0061|東京都港区北青山9-8-7||架空 二郎|0399990002|石けん×2||"},
+        {Marketplace::Amazon,
+         "order-id\trecipient-name\tship-postal-code\tship-state\tship-city\tship-address-1\t"
+         "ship-phone-number\tbuyer-phone-number\tproduct-name\n"
+         "A2\t見本 花子\t'1500041\t東京都\t渋谷区\t神南8-8-8\t\t09000001112\t木のスプーン\n",
+         "150-0041|東京都渋谷区神南8-8-8||見本 花子|09000001112|木のスプーン||"},
     };
     for (const auto& c : cases) {
         const OrderBatch batch = BatchOf(c.file);
@@ -114,6 +125,17 @@ TEST(OrderBatch, RowsOfOneOrderAndDestinationMakeOneWaybillInFileOrder)
     EXPECT_EQ(batch.Row(0).ref.uploadFields,
               (std::vector<std::pair<std::string, std::string>>{{"発送明細ID", "1"}, {"発送明細ID", "5"}}));
     EXPECT_EQ(batch.Row(2).line, 4u);
+
+    // The destination as the waybill shows it decides, compared without blanks.
+    const OrderBatch base = BatchOf(
+        "注文ID,氏(配送先),名(配送先),郵便番号(配送先),都道府県(配送先),住所(配送先),住所2(配送先),電話番号(配送先),"
+        "商品名,数量\r\n"
+        "O4,山田,花子,150-0001,東京都,渋谷区神宮前2-3-4,青山ハイツ101 ,03-3401-2345,x,1\r\n"
+        "O4,山田,花子,1500001,東京都,渋谷区神宮前2-3-4,青山 ハイツ１０１,03-3401-2345,y,2個\r\n"
+        "O4,山田,花子,150 0001,東京都,渋谷区神宮前2-3-4,青山ハイツ101,03-3401-2345,z,many\r\n");
+    ASSERT_EQ(base.Size(), 1u);
+    EXPECT_EQ(Fields(base.Row(0)), "150-0001|東京都渋谷区神宮前2-3-4|青山ハイツ101|山田 花子|03-3401-2345|x|y×2|z");
+    EXPECT_EQ(base.Row(0).AllReasons(), std::vector<std::string>{std::string(batch_reason::kQuantity)});
 }
 
 TEST(OrderBatch, RowsAreMarkedWithTheirReasonsAndAnEditChecksAgain)
@@ -182,6 +204,17 @@ TEST(OrderBatch, TheMappingOfAnUnknownHeaderIsKeptForTheNextFile)
     std::stringstream text;
     text << in.rdbuf();
     EXPECT_NE(text.str().find("\r\n品名=7+1\r\n"), std::string::npos) << text.str();
+    // A known export without a column a waybill needs is mapped by the clerk,
+    // starting from what its header gave; the export stays what it is.
+    const OrderTable amazon = ParseOrderFile("order-id\tship-postal-code\tship-state\tship-address-1\tbuyer-name\n");
+    OrderFormat draft;
+    EXPECT_FALSE(FindOrderFormat(amazon, store, &draft).has_value());
+    EXPECT_EQ(draft.market, Marketplace::Amazon);
+    EXPECT_EQ(draft.mapping[OrderField::Address], (std::vector<std::size_t>{2, 3}));
+    ColumnMapping chosen = draft.mapping;
+    chosen[OrderField::Name] = {4};
+    store.Save(amazon.Header(), chosen);
+    EXPECT_EQ(FindOrderFormat(amazon, store)->market, Marketplace::Amazon);
     // Another header, or one column fewer, finds nothing.
     EXPECT_FALSE(store.Find({"受付番号", "お届け先〒", "住所", "建物", "氏名", "TEL"}).has_value());
 }

@@ -44,7 +44,7 @@ TEST(OrderFile, EncodingsSeparatorsAndLineEndsGiveTheSameCells)
         {"氏名,住所\r\n見本 太郎,東京都\r\n", OrderFileEncoding::Cp932, ','},
         {U8(u8"氏名,住所\n見本 太郎,東京都\n"), OrderFileEncoding::Utf8, ','},
         {U8(u8"\uFEFF氏名\t住所\r見本 太郎\t東京都"), OrderFileEncoding::Utf8, '\t'},
-        {"氏名\t住所\n\n見本 太郎\t東京都\n \t \n", OrderFileEncoding::Cp932, '\t'},  // blank lines left out
+        {"氏名\t住所\n\n \t \n見本 太郎\t東京都\n \t \n", OrderFileEncoding::Cp932, '\t'},  // blank lines left out
     };
     for (const auto& c : cases) {
         const OrderTable t = ParseOrderFile(c.bytes);
@@ -83,6 +83,8 @@ TEST(OrderFile, FilesThatCannotBeReadNameTheLine)
         {"a,b\n1,\x82\x20\n", "2 行目に UTF-8 でもシフトJIS でもない文字があるため"},
         {std::string("\xFF\xFE" "a\0,\0", 6), "UTF-16 で保存されたファイルは読み込めません"},
         {"\r\n\r\n", "注文ファイルに見出しの行がありません"},
+        {"\r\n\r\n  \t \r\n,\r\n", "注文ファイルに見出しの行がありません"},
+        {U8(u8"氏名,住所\n見本,東京都\n見本,東京都") + "\xA0\n", "3 行目に UTF-8 でもシフトJIS でもない"},
         {std::string(kMaxOrderFileBytes + 1, 'a'), "50 MB を超えている"},
     };
     for (const auto& c : cases) {

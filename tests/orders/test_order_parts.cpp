@@ -10,7 +10,7 @@ using namespace hoxa;
 TEST(WaybillParts, PostalCodesAndTelephonesAreJoinedAndRepaired)
 {
     // The postal data confirms only this code for the address in question.
-    const auto confirm = [](std::string_view zip) { return zip == "060-0042"; };
+    const auto confirm = [](std::string_view zip) { return zip == "060-0042" || zip == "001-0010"; };
     const struct {
         Cells parts;
         const char* zip;
@@ -18,6 +18,8 @@ TEST(WaybillParts, PostalCodesAndTelephonesAreJoinedAndRepaired)
         {{"1000001"}, "100-0001"},     {{"１００－０００１"}, "100-0001"}, {{"〒100-0001"}, "100-0001"},
         {{"107", "0061"}, "107-0061"}, {{"600042"}, "060-0042"},          {{"60", "42"}, "060-0042"},
         {{"123456"}, "123456"},        {{"12", "345"}, "12-345"},          {{" "}, ""},
+        {{"10010"}, "001-0010"},       {{"10020"}, "10020"},               {{"150 0001"}, "150-0001"},
+        {{"'0600042"}, "060-0042"},
     };
     for (const auto& c : zips) EXPECT_EQ(JoinPostalCode(c.parts, confirm), c.zip) << c.parts[0];
     EXPECT_EQ(JoinPostalCode({"600042"}, {}), "600042");  // nothing to confirm it with
@@ -31,6 +33,7 @@ TEST(WaybillParts, PostalCodesAndTelephonesAreJoinedAndRepaired)
         {{"０３－１２３４－５６７８"}, "03-1234-5678"}, {{"+81 90-1234-5678"}, "090-1234-5678"},
         {{"+81-6-0000-2222"}, "06-0000-2222"},      {{"1234567890"}, "1234567890"},
         {{"090ー1234ー5678"}, "090-1234-5678"},     {{"", "", ""}, ""},
+        {{"'09012345678"}, "09012345678"},
     };
     for (const auto& c : tels) EXPECT_EQ(JoinTelephone(c.parts), c.tel) << c.parts[0];
     EXPECT_EQ(JoinName({"見本", "　花子 "}), "見本 花子");
@@ -52,7 +55,12 @@ TEST(WaybillParts, AddressLinesSplitWhereTheBuildingBegins)
         {{"東京都", "港区", "北青山1丁目 2番3号"}, {}, "東京都港区北青山1丁目 2番3号", ""},
         // Too long for one line: split after the last place word that fits.
         {{"北海道", "札幌市中央区", "大通西九十九丁目ミホン通り商店街ヨコ"}, {"見本ビル"},
-         "北海道札幌市中央区", "大通西九十九丁目ミホン通り商店街ヨコ 見本ビル"},
+         "北海道札幌市中央区大通西九十九丁目", "ミホン通り商店街ヨコ 見本ビル"},
+        // Where the building begins leaves a line too long: split where both fit.
+        {{"京都府", "京都市下京区", "烏丸通七条下る東塩小路町721-1 京都タワービル 12F"}, {},
+         "京都府京都市下京区烏丸通七条下る", "東塩小路町721-1 京都タワービル 12F"},
+        {{"和歌山県", "東牟婁郡那智勝浦町", "大字那智山あいうえおかきくけこさしすせそ1-1"}, {},
+         "和歌山県東牟婁郡那智勝浦町大字", "那智山あいうえおかきくけこさしすせそ1-1"},
     };
     for (const auto& c : cases) {
         const AddressLines a = JoinAddress(c.address, c.building);
@@ -85,8 +93,9 @@ TEST(WaybillParts, GoodsLinesHoldOneItemEachAndCountWhatRemains)
         EXPECT_EQ(g.lines, c.lines) << c.items[0].name;
         EXPECT_EQ(g.cut, c.cut) << c.items[0].name;
     }
-    EXPECT_EQ(ParseQuantity("３"), 3);
-    EXPECT_EQ(ParseQuantity(""), 1);
+    const std::pair<const char*, std::optional<long>> quantities[] = {
+        {"３", 3}, {"", 1}, {"２個", 2}, {"12 PCS", 12}, {"3点", 3}, {"二", std::nullopt}, {"0", std::nullopt}};
+    for (const auto& [cell, n] : quantities) EXPECT_EQ(ParseQuantity(cell), n) << cell;
 }
 
 TEST(WaybillParts, MappingStepSamplesJoinAsTheBatchDoes)
