@@ -118,6 +118,7 @@ void TForm_Journal::SetupControls()
     for (int c = 0; c < kJournalColumnCount; ++c)
         list_->setColumnWidth(c, kColumnChars[c] * fm.horizontalAdvance(QLatin1Char('0')) + 8);
     list_->installEventFilter(this);
+    search_->installEventFilter(this);
 
     auto* trackingLabel = Label(this, "Label_Tracking", "伝票番号(&T)");
     tracking_ = new QLineEdit(this);
@@ -280,9 +281,16 @@ void TForm_Journal::keyPressEvent(QKeyEvent* e)
 
 bool TForm_Journal::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched != list_ || e->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, e);
+    if ((watched != list_ && watched != search_) || e->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, e);
     const auto* key = static_cast<QKeyEvent*>(e);
     if (key->modifiers() & ~Qt::KeypadModifier) return QDialog::eventFilter(watched, e);
+    // Down from the search box goes on into the list, as from a browser's search field.
+    if (watched == search_) {
+        if (key->key() != Qt::Key_Down && key->key() != Qt::Key_PageDown) return QDialog::eventFilter(watched, e);
+        list_->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -297,6 +297,9 @@ private:
         std::string uid;  // the entry a print of the fields prints again; empty: none
         OrderRef order;
     } recalled_;
+    // Said by the next entering instead of the control's own guidance: what a
+    // dialog did to the fields outlives the focus coming back from it.
+    std::string pendingGuidance_;
 };
 
 // The program's window icon.

@@ -120,7 +120,8 @@ bool TForm_Main::IsEntering(const QWidget* control, Qt::FocusReason reason) cons
 
 void TForm_Main::EnterField(TCpEdit* edit, std::string_view guidance)
 {
-    SetGuidance(guidance);
+    SetGuidance(pendingGuidance_.empty() ? guidance : std::string_view(pendingGuidance_));
+    pendingGuidance_.clear();
     edit->deselect();
     edit->end(false);
 }

@@ -86,8 +86,11 @@ void TForm_Main::RecallEntry(const JournalEntry& entry)
     ClearCheckMarks();
     Edit_Warning();
     recalled_ = {entry.uid, entry.order};
+    const std::string said = FormatPrintTime(entry.printedAt) + " に印刷した送り状を呼び出しました。F11 で印刷すると再印刷として記録します";
+    // The focus reaches 品名 when the journal window has gone: that entering says it.
+    if (focusedControl_ != u.Edit_G1) pendingGuidance_ = said;
     u.Edit_G1->setFocus(Qt::OtherFocusReason);
-    SetGuidance(FormatPrintTime(entry.printedAt) + " に印刷した送り状を呼び出しました。F11 で印刷すると再印刷として記録します");
+    SetGuidance(said);
 }
 
 void TForm_Main::MarkPrintedRows(TForm_Batch& batch)

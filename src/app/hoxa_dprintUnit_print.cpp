@@ -78,6 +78,8 @@ bool TForm_Main::PrintThroughGate(PrintOrigin origin, QWidget* dialog)
 {
     BoxAsker asker(dialog ? dialog : this);
     const GateResult r = gate_.Run(WaybillRequest(origin), asker);
+    // The recalled waybill went out again; printing it once more is a double print like any other.
+    if (r.Sent()) recalled_ = {};
     if (r.stop == GateStop::Marks && !dialog) FocusFirstMarkedField();
     else if (!r.Sent() && r.stop != GateStop::Busy && !dialog) ui_->Edit_G1->setFocus(Qt::OtherFocusReason);
     return r.Sent();

@@ -293,7 +293,7 @@ JournalEntry EntryFromRow(const SqlRow& r)
 
 std::string DestinationKey(const WaybillRecord& w)
 {
-    const std::string zip = Folded(w.zip, false), name = Folded(w.custo1, false), tel = Folded(w.tel, false);
+    const std::string zip = Folded(w.zip, true), name = Folded(w.custo1, false), tel = Folded(w.tel, true);
     if (zip.empty() && name.empty() && tel.empty()) return {};
     return U(zip + "\n" + name + "\n" + tel);
 }

@@ -28,8 +28,9 @@ SqlParams EntryParams(const JournalEntry& e, bool claimOrder);
 JournalEntry EntryFromRow(const SqlRow& row);
 
 // The UTF-8 texts entries are looked up by.  DestinationKey: postal code, name
-// and telephone after half-width conversion without blanks (empty when all three
-// are).  OrderKey: marketplace and order id (empty without an order id).
+// and telephone after half-width conversion without blanks, the postal code and
+// telephone also without hyphens, so that "0312345678" is "03-1234-5678" (empty
+// when all three are).  OrderKey: marketplace and order id (empty without an order id).
 // SearchText: the texts a search looks into, each in its search form:
 // half-width, no blanks or hyphens, ASCII letters small, so that a typed
 // "090-1234-5678" finds "０９０１２３４５６７８".

@@ -92,6 +92,17 @@ int RenameNoReplace(const std::string& from, const std::string& to)
 SqliteConnection::SqliteConnection(const std::string& path, int busyTimeoutMs) : path_(path), busyMs_(busyTimeoutMs)
 {
     const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // No journal yet in a folder the user may not write to: SQLite tells only
+    // that the file is not there.
+    if ((rc & 0xFF) == SQLITE_CANTOPEN && ::access(path.c_str(), F_OK) != 0) {
+        const std::string::size_type slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+        if (::access(folder.c_str(), W_OK) != 0) {
+            const int why = errno;
+            Close();
+            throw ESqlError(SqlFailure::ReadOnly, std::strerror(why));
+        }
+    }
     if (rc != SQLITE_OK) {
         try { Fail(rc); } catch (...) { Close(); throw; }
     }

@@ -32,7 +32,17 @@ char SevenDRCheckDigit(std::string_view eleven)
 
 TrackingCheck CheckTrackingNumber(std::string_view typed, TrackingRule rule)
 {
-    std::string s = Trim(ToHalfWidth(typed));
+    // The hyphen ‐ and the minus sign − that an input method gives read as "-".
+    const std::string half = ToHalfWidth(typed);
+    std::string s;
+    for (std::size_t i = 0; i < half.size();) {
+        const std::size_t n = CharLenAt(half, i);
+        const std::string_view ch(half.data() + i, n);
+        i += n;
+        if (ch == "\x81\x5D" || ch == "\x81\x7C") s += '-';
+        else s.append(ch);
+    }
+    s = Trim(s);
     // Groups of four joined by hyphens, exactly as printed on the form.
     if (s.size() == 14 && s[4] == '-' && s[9] == '-') s = s.substr(0, 4) + s.substr(5, 4) + s.substr(10);
     if (s.size() != kDigits || !AllDigits(s))

@@ -147,16 +147,21 @@ TEST_F(JournalApp, WindowSearchesRecallsReprintsAndDeletesByKeyboard)
         QTest::keyClicks(In<QLineEdit>(w, "Edit_Search"), QStringLiteral("1234-1002"));
         QTest::keyClick(In<QLineEdit>(w, "Edit_Search"), Qt::Key_Return);  // the list takes the focus
         EXPECT_EQ(Text(w, "Label_Count"), "1 件");
+        In<QLineEdit>(w, "Edit_Search")->setFocus();
+        QTest::keyClick(In<QLineEdit>(w, "Edit_Search"), Qt::Key_Down);  // on into the list
+        EXPECT_EQ(w->focusWidget(), w->List());
         w->resize(800, 500);
         QTest::keyClick(w->List(), Qt::Key_Return);  // 呼び出し
     });
     EXPECT_EQ(E("Edit_Custo1")->Text() + E("Edit_MyADD1")->Text(), "山田　太郎2大阪府大阪市北区梅田");
+    EXPECT_NE(form->Guidance().find("呼び出しました"), std::string::npos) << form->Guidance();
     EXPECT_NE(ReadFile("hoxa_NIVORA.ini").find("[hoxa_History]\r\nWidth=800\r\nHeight=500\r\n"), std::string::npos);
     F11({true});
     EXPECT_EQ(All()[0].reprintOf, All()[2].uid);  // of 太郎2, asked nothing of it
     EXPECT_EQ(boxes.size(), 1u);
-    QTest::keyClicks(E("Edit_Custo1"), QStringLiteral("x"));
-    EXPECT_EQ(form->RecalledUid(), "");
+    F11({false});  // printed again just now: asked like any other waybill
+    EXPECT_NE(boxes.back().text.find("印刷済み"), std::string::npos) << boxes.back().text;
+    EXPECT_EQ(All().size(), 4u);
 
     InJournal([&](TForm_Journal* w) {
         QTest::keyClick(w->List(), Qt::Key_Down, Qt::ShiftModifier);  // the two newest

@@ -173,18 +173,21 @@ TEST(JournalFile, DamagedFileIsKeptAndANewOneStarted)
     }
 }
 
-TEST(JournalFile, ReadOnlyFileIsToldBeforePrinting)
+TEST(JournalFile, ReadOnlyFileOrFolderIsToldBeforePrinting)
 {
-    FreshStore dir("sqlite");
-    { Journal(dir.Place()).Search({}); }
-    const std::string told = InChild([&] {
-        if (::geteuid() == 0) (void)!::setuid(65534);
-        else ::chmod(dir.File().c_str(), 0444);
-        Journal j(dir.Place());
-        return PrepareFails(j);
-    });
-    ::chmod(dir.File().c_str(), 0644);
-    EXPECT_NE(told.find("書き込みが許されていません"), std::string::npos) << told;
+    for (const bool fileThere : {true, false}) {
+        FreshStore dir("sqlite");
+        if (fileThere) Journal(dir.Place()).Search({});
+        const std::string told = InChild([&] {
+            if (::geteuid() == 0) (void)!::setuid(65534);
+            else ::chmod((fileThere ? dir.File() : dir.Place().folder).c_str(), fileThere ? 0444 : 0555);
+            Journal j(dir.Place());
+            return PrepareFails(j);
+        });
+        ::chmod(dir.Place().folder.c_str(), 0755);
+        ::chmod(dir.File().c_str(), 0644);
+        EXPECT_NE(told.find("書き込みが許されていません"), std::string::npos) << fileThere << told;
+    }
 }
 
 TEST(JournalFile, FullDiskIsToldBeforePrinting)

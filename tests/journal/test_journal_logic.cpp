@@ -18,6 +18,7 @@ TEST(TrackingNumber, CheckDigitAndTheFormsOfInput)
         {"000000000000", TrackingRule::SevenDR, "000000000000"},
         {"999999999994", TrackingRule::SevenDR, "999999999994"},
         {"3141-5926-5350", TrackingRule::SevenDR, "314159265350"},     // groups as printed
+        {"3141‐5926−5350", TrackingRule::SevenDR, "314159265350"},     // an input method's hyphen and minus
         {"２７１８２８１８２８４６\r\n", TrackingRule::SevenDR, "271828182846"},  // full width, scanner's Enter
         {"123456789012", TrackingRule::SevenDR, ""},                    // check digit 2, not 3
         {"400000000003", TrackingRule::SevenDR, ""},

@@ -270,7 +270,7 @@ TEST(TransferCheckRules, FirstReasonPointsAtTheFieldToFixAndFieldsAloneAreChecke
 // a correction and on at most 3 % of the right ones.
 TEST(TransferCheckCorpus, RealisticPastesMarkTheTransfersThatNeedACorrection)
 {
-    for (const std::string name : {"order-mails", "web-orders", "held-out-pastes"}) {
+    for (const std::string name : {"order-mails", "web-orders", "held-out-pastes", "fresh-pastes"}) {
         const auto pastes = Load(HOXA_TEST_DATA "/" + name + ".txt");
         ASSERT_GE(pastes.size(), 30u) << name;
         const Rates r = Measure(pastes, ByTitle(pastes), name.c_str());
