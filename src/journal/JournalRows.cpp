@@ -74,9 +74,32 @@ const std::vector<std::vector<const char*>> kMigrations = {
         " END IF;"
         " END $$",
     },
+    {
+        // The destination key compares postal code and telephone without their
+        // hyphens: the keys the double-print question still looks at are made anew.
+        "{destination keys}",
+    },
 };
 
 constexpr int kOptionalStepMs = 2000;
+
+// Makes the destination keys of the entries within the double-print window
+// (and a day more) anew; older entries are never looked up by it again.
+void RekeyRecentDestinations(SqlConnection& c)
+{
+    std::vector<std::pair<std::int64_t, std::string>> keys;
+    c.Run("SELECT id, dest_zip, dest_name, dest_tel FROM entries WHERE printed_at >= $1",
+          {NowMs() - kDoublePrintWindowMs - 24 * 3600 * 1000LL}, [&](const SqlRow& r) {
+              WaybillRecord w;
+              w.zip = Utf8ToCp932(r.Text(1));
+              w.custo1 = Utf8ToCp932(r.Text(2));
+              w.tel = Utf8ToCp932(r.Text(3));
+              keys.emplace_back(r.Int(0), DestinationKey(w));
+          });
+    for (const auto& [id, key] : keys)
+        c.Run("UPDATE entries SET dest_key = $1 WHERE id = $2",
+              {key.empty() ? SqlParam(SqlNull{}) : SqlParam(key), id});
+}
 
 const std::array<std::pair<Marketplace, std::string_view>, 8> kMarketNames = {{
     {Marketplace::Other, "other"}, {Marketplace::Rakuten, "rakuten"}, {Marketplace::Amazon, "amazon"},
@@ -209,7 +232,8 @@ void MigrateJournal(SqlConnection& c, const std::string& storeName, int target)
                 sql.erase(0, tag.size());
                 return true;
             };
-            if (tagged("{server, if it can}")) RunIfServerCan(c, sql);
+            if (tagged("{destination keys}")) RekeyRecentDestinations(c);
+            else if (tagged("{server, if it can}")) RunIfServerCan(c, sql);
             else if (!tagged("{server}") || c.IsServer()) c.Run(sql);
         }
     }

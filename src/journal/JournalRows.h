@@ -11,7 +11,7 @@
 
 namespace hoxa {
 
-inline constexpr int kJournalSchemaVersion = 2;
+inline constexpr int kJournalSchemaVersion = 3;
 
 // Creates the tables, or brings older ones up to this version (or target); the
 // first station to connect does it, the others wait for it.  A journal of a

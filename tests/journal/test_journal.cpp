@@ -1,5 +1,6 @@
 // The journal against both stores: the local file, and the private PostgreSQL
 // server of with_postgres.sh (skipped without it).
+#include "base/Codec.h"
 #include "journal/Journal.h"
 #include "journal/JournalColumns.h"
 #include "journal/JournalPager.h"
@@ -203,6 +204,24 @@ TEST_P(JournalStore, RefusesAJournalOfANewerVersion)
     } catch (const EJournal& e) {
         EXPECT_NE(std::string(e.what()).find("新しい版の hoxa で作られています (版 99)"), std::string::npos);
     }
+}
+
+TEST_P(JournalStore, ASecondVersionJournalsRecentDestinationsAreFoundWithoutHyphens)
+{
+    JournalEntry e = SampleEntry(1);
+    e.uid = "v2-1";
+    e.printedAt = NowMs();
+    {
+        const auto raw = Raw();
+        MigrateJournal(*raw, "v2", 2);
+        raw->Run(kEntryInsert, EntryParams(e, true), [&e](const SqlRow& r) { e.id = r.Int(0); });
+        raw->Run("UPDATE entries SET dest_key = $1", {Cp932ToUtf8("100-0001\n山田太郎1\n03-1234-1001")});  // as v2 made it
+    }
+    WaybillRecord typed = e.waybill;
+    typed.tel = "0312341001";
+    const auto found = journal_->FindEarlierPrint(typed, {}, NowMs());
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->uid, e.uid);
 }
 
 TEST_P(JournalStore, AFirstVersionJournalKeepsEveryEntryAndFindsThemAPageAtATime)
