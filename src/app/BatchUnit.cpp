@@ -293,7 +293,7 @@ void TForm_Batch::ComboBox_MyChange()
         return;
     }
     const std::string name = Trim(sender_[3]);
-    const std::string place = Trim(Trim(sender_[0]) + " " + Trim(sender_[1]) + Trim(sender_[2]));
+    const std::string place = Trim(Trim(sender_[0]) + " " + Trim(Trim(sender_[1]) + " " + Trim(sender_[2])));
     senderLabel_->setText(ToQString(name.empty() && place.empty() ? "（登録されていません）" : name + "　" + place));
 }
 

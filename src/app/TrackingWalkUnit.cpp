@@ -101,7 +101,8 @@ void TForm_TrackingWalk::ShowCurrent()
     position_->setText(ToQString(IntToStr(static_cast<long long>(walk_.Position() + 1)) + " / " +
                                  IntToStr(static_cast<long long>(walk_.Count())) + " 件目　" +
                                  FormatPrintTime(e.printedAt) + " 印刷"));
-    std::string what = e.waybill.custo1 + " 様　" + e.waybill.zip + " " + e.waybill.add1 + e.waybill.add2;
+    std::string what = e.waybill.custo1 + " 様　" + e.waybill.zip + " " + e.waybill.add1 +
+                       (e.waybill.add2.empty() ? "" : " " + e.waybill.add2);
     if (!e.order.orderId.empty()) what += "　注文番号 " + e.order.orderId;
     if (!e.tracking.empty()) what += "　(入力済み " + FormatTrackingNumber(e.tracking) + ")";
     entry_->setText(ToQString(what));

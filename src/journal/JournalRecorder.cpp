@@ -62,9 +62,15 @@ void JournalRecorder::Notify()
 bool JournalRecorder::AskAboutEarlierPrints(const PrintRequest& request, const std::string&, PrintAsker& asker)
 {
     lookupFailure_.clear();
+    confirmedOrders_.clear();
     std::vector<std::pair<WaybillRecord, OrderRef>> asked;
-    for (const PrintPage& p : request.pages)
-        if (p.reprintOf.empty()) asked.emplace_back(p.record, p.order);
+    std::vector<std::size_t> pageOf;  // the page of each look-up
+    for (std::size_t i = 0; i < request.pages.size(); ++i) {
+        const PrintPage& p = request.pages[i];
+        if (!p.reprintOf.empty()) continue;
+        asked.emplace_back(p.record, p.order);
+        pageOf.push_back(i);
+    }
     if (asked.empty()) return true;
     std::vector<std::optional<EarlierPrint>> earlier;
     try {
@@ -81,7 +87,11 @@ bool JournalRecorder::AskAboutEarlierPrints(const PrintRequest& request, const s
         ++printed;
         latest = std::max(latest, e->printedAt);
     }
-    return printed == 0 || asker.Ask(EarlierPrintQuestion(request.pages.size(), printed, latest), DefaultAnswer::No);
+    if (printed == 0) return true;
+    if (!asker.Ask(EarlierPrintQuestion(request.pages.size(), printed, latest), DefaultAnswer::No)) return false;
+    for (std::size_t k = 0; k < earlier.size(); ++k)
+        if (earlier[k] && earlier[k]->sameOrder) confirmedOrders_.insert(pageOf[k]);
+    return true;
 }
 
 PrintRecorder::Readiness JournalRecorder::Prepare(const PrintRequest& request, const std::string& printer,
@@ -102,8 +112,13 @@ PrintRecorder::Readiness JournalRecorder::Prepare(const PrintRequest& request, c
                 return {};
             }
             std::int64_t latest = 0;
-            for (const auto& [i, p] : rec.conflicts) latest = std::max(latest, p.printedAt);
-            if (!asker.Ask(EarlierPrintQuestion(entries.size(), rec.conflicts.size(), latest), DefaultAnswer::No))
+            std::size_t unasked = 0;  // conflicts the clerk has not answered for yet
+            for (const auto& [i, p] : rec.conflicts) {
+                if (confirmedOrders_.count(i)) continue;
+                ++unasked;
+                latest = std::max(latest, p.printedAt);
+            }
+            if (unasked && !asker.Ask(EarlierPrintQuestion(entries.size(), unasked, latest), DefaultAnswer::No))
                 return {{}, true};
             for (const auto& [i, p] : rec.conflicts) entries[i].reprintOf = p.uid;
         }

@@ -12,6 +12,7 @@
 #include "print/PrintGate.h"
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ private:
     std::function<void(const std::string&)> notice_;
     std::vector<JournalId> pending_;  // prepared, not yet recorded or abandoned
     std::string lookupFailure_;       // why the look-up before the questions failed
+    // The pages whose order was printed before and which the clerk chose to
+    // print again: their order's claim is not asked about a second time.
+    std::set<std::size_t> confirmedOrders_;
 };
 
 }  // namespace hoxa

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 
 namespace hoxa {
 
@@ -14,8 +15,15 @@ namespace {
 using Fields = std::vector<std::pair<std::string, std::string>>;
 using Row = std::map<std::string, std::string>;
 
+std::string Get(const Row& row, const char* key)
+{
+    const auto it = row.find(key);
+    return it == row.end() ? std::string() : it->second;
+}
+
 // The order file's rows as the upload needs them: a new row where rowKey comes
-// again; the other keys carry over from the row before.
+// again; the other keys carry over from the row before.  Item rows of one
+// shipment repeat its rowKey: the shipment is uploaded once.
 std::vector<Row> OrderRows(const Fields& fields, const std::string& rowKey)
 {
     std::vector<Row> rows(1);
@@ -23,6 +31,8 @@ std::vector<Row> OrderRows(const Fields& fields, const std::string& rowKey)
         if (key == rowKey && rows.back().count(rowKey)) rows.push_back(rows.back());
         rows.back()[key] = value;
     }
+    std::set<std::string> seen;
+    std::erase_if(rows, [&](const Row& r) { return !seen.insert(Get(r, rowKey.c_str())).second; });
     return rows;
 }
 
@@ -69,12 +79,6 @@ std::string TsvLine(std::initializer_list<std::string> fields)
         for (char c : f) line += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
     }
     return line + "\n";
-}
-
-std::string Get(const Row& row, const char* key)
-{
-    const auto it = row.find(key);
-    return it == row.end() ? std::string() : it->second;
 }
 
 }  // namespace

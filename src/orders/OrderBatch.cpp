@@ -6,6 +6,7 @@
 #include "print/WaybillLayout.h"
 #include "transfer/CheckText.h"
 #include "transfer/HalfWidth.h"
+#include "transfer/PostalCodes.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -160,7 +161,10 @@ std::size_t WaybillFieldLimit(WaybillField f)
 
 std::string FieldInput(WaybillField f, std::string_view text)
 {
-    const std::string s = f == WaybillField::Zip || f == WaybillField::Tel ? ToHalfWidth(text) : std::string(text);
+    std::string s = f == WaybillField::Zip || f == WaybillField::Tel ? ToHalfWidth(text) : std::string(text);
+    // A code written any common way ("〒600ー8216", "600 8216") as the list shows codes.
+    if (f == WaybillField::Zip)
+        if (const auto code = ReadPostalCode(s)) s = FormatPostalCode(*code);
     const std::size_t limit = WaybillFieldLimit(f);
     return limit ? std::string(CutAtBytes(s, limit)) : s;
 }

@@ -241,10 +241,20 @@ TEST_F(JournalApp, UploadFileReadBackAndBatchListMarkedPrinted)
     WhenModalShows<TForm_Batch>([&](TForm_Batch* b) {
         for (int i = 0; i < 300 && b->Model().Size() == 0; ++i) QTest::qWait(10);
         shown = {b->Model().Printed(0), b->Model().Checked(0), b->Model().Printed(1), b->Model().Checked(1)};
+        // Printed again on purpose: asked once, then the final question, and nothing more.
+        b->Model().SetChecked(0, false);
+        b->Model().SetChecked(1, true);
+        const std::size_t before = boxes.size();
+        answers = {true, true, false};
+        In<QPushButton>(b, "BitBtn_Print")->click();
+        std::vector<std::string> asked;
+        for (std::size_t i = before; i < boxes.size(); ++i) asked.push_back(boxes[i].text);
+        EXPECT_EQ(asked, (std::vector<std::string>{DoublePrintQuestion(All()[0].printedAt), "1 件の送り状を印刷しますか?"}));
         b->close();
     });
     form->OpenBatch(Path("orders.csv"));
     EXPECT_EQ(shown, (std::vector<bool>{false, true, true, false}));
+    EXPECT_EQ(All()[0].reprintOf, All()[1].uid);  // ORDER-2 again, as a reprint of its print
 }
 
 TEST_F(JournalApp, ServerStoppedDuringAPrintIsNamed)

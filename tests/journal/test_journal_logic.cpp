@@ -86,6 +86,7 @@ TEST(UploadFiles, EachMarketplaceReadsBackWithItsRows)
                                  SampleEntry(3, Marketplace::Yahoo), SampleEntry(4, Marketplace::Base),
                                  SampleEntry(5)};
     es[0].order.uploadFields.emplace_back("発送明細ID", "72");  // two rows of one order
+    es[0].order.uploadFields.emplace_back("発送明細ID", "72");  // and a second item of that shipment
     es[1].order.uploadFields = {{"order-item-id", "111"}, {"quantity", "2"}, {"order-item-id", "112"}, {"quantity", "1"}};
     es[3].waybill.custo1 = "鈴木 \"花子\"";
     es[3].waybill.printDate = false;

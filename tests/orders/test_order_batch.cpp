@@ -160,7 +160,7 @@ TEST(OrderBatch, RowsAreMarkedWithTheirReasonsAndAnEditChecksAgain)
     // Edits convert and limit as the main window's fields do, and check the row again.
     batch.Edit(0, WaybillField::Custo1, "吉田 七海");
     EXPECT_FALSE(batch.Row(0).Marked());
-    batch.Edit(1, WaybillField::Zip, "１００－０００１");
+    batch.Edit(1, WaybillField::Zip, "〒１００ー０００１");  // the long-vowel mark as a hyphen
     EXPECT_EQ(batch.Row(1).Field(WaybillField::Zip), "100-0001");
     EXPECT_FALSE(batch.Row(1).Marked());
     batch.Edit(2, WaybillField::Custo1, "試験 九");
