@@ -98,6 +98,7 @@ PrintRecorder::Readiness JournalRecorder::Prepare(const PrintRequest& request, c
                                                   PrintAsker& asker)
 {
     pending_.clear();
+    const std::set<std::size_t> confirmed = std::exchange(confirmedOrders_, {});  // this print's answers only
     if (!lookupFailure_.empty()) return {std::exchange(lookupFailure_, {})};
     std::vector<JournalEntry> entries = EntriesOfPrint(request, printer, paperFeed_ ? paperFeed_() : 0);
     try {
@@ -114,7 +115,7 @@ PrintRecorder::Readiness JournalRecorder::Prepare(const PrintRequest& request, c
             std::int64_t latest = 0;
             std::size_t unasked = 0;  // conflicts the clerk has not answered for yet
             for (const auto& [i, p] : rec.conflicts) {
-                if (confirmedOrders_.count(i)) continue;
+                if (confirmed.count(i)) continue;
                 ++unasked;
                 latest = std::max(latest, p.printedAt);
             }
