@@ -44,11 +44,7 @@ Made& Full(const std::string& kind)
     if (!journal) {
         store = std::make_unique<FreshStore>(kind);
         journal = std::make_unique<Journal>(store->Place(), std::chrono::seconds(60));
-        for (int at = 0; at < kEntries; at += 1000) {
-            std::vector<JournalEntry> es;
-            for (int n = at; n < at + 1000; ++n) es.push_back(SampleEntry(n));
-            journal->Commit(journal->Prepare(es).ids, at + 1);
-        }
+        FillJournal(*journal, kEntries);
         if (kind == "postgres") PgConnection(store->Place().server, std::chrono::seconds(60)).Run("VACUUM ANALYZE");
     }
     return made[kind];

@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace hoxa::test {
 
@@ -53,6 +55,16 @@ inline JournalEntry SampleEntry(int n, Marketplace market = Marketplace::Rakuten
                  "06-0000-0000", true, "焼き菓子", "", "", "2024/12/07", true, "12", "9", "", "-3", "5", "180", "180"};
     e.order = {market, "orders.csv", "ORDER-" + s, {{"送付先ID", "1"}, {"発送明細ID", "7" + s}}};
     return e;
+}
+
+// Records sample entries 0 ... count - 1, a thousand to a job.
+inline void FillJournal(Journal& journal, int count)
+{
+    for (int at = 0; at < count; at += 1000) {
+        std::vector<JournalEntry> es;
+        for (int n = at; n < std::min(count, at + 1000); ++n) es.push_back(SampleEntry(n));
+        journal.Commit(journal.Prepare(es).ids, at + 1);
+    }
 }
 
 }  // namespace hoxa::test
